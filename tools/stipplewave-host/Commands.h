@@ -1,0 +1,14 @@
+// The subcommands of stipplewave-host. Each takes the arguments after its
+// own name and returns the process exit code.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vsthost {
+
+using Arguments = std::vector<std::string>;
+
+int runInfo(const Arguments& args);
+
+}  // namespace vsthost

@@ -1,0 +1,42 @@
+// stipplewave-host: a small command-line VST 2 host for trying effect
+// modules (ours or any other) without a DAW.
+#include <cstdio>
+#include <cstring>
+
+#include "tools/stipplewave-host/Commands.h"
+
+namespace {
+
+struct Command {
+    const char* name;
+    const char* usage;
+    int (*run)(const vsthost::Arguments&);
+};
+
+const Command kCommands[] = {
+    {"info", "info MODULE [--tempo BPM]    print the effect record, identity and parameters", vsthost::runInfo},
+};
+
+void printUsage(std::FILE* out) {
+    std::fprintf(out, "usage: stipplewave-host COMMAND ...\n\ncommands:\n");
+    for (const Command& command : kCommands) {
+        std::fprintf(out, "  %s\n", command.usage);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+        printUsage(argc < 2 ? stderr : stdout);
+        return argc < 2 ? 2 : 0;
+    }
+    for (const Command& command : kCommands) {
+        if (std::strcmp(argv[1], command.name) == 0) {
+            return command.run(vsthost::Arguments(argv + 2, argv + argc));
+        }
+    }
+    std::fprintf(stderr, "stipplewave-host: unknown command '%s'\n", argv[1]);
+    printUsage(stderr);
+    return 2;
+}
