@@ -1,0 +1,46 @@
+#include "toolkit/Platform.h"
+
+#if defined(_WIN32)
+#include "toolkit/win32/Win32Graphics.h"
+#else
+#include "toolkit/raster/Headless.h"
+#include "toolkit/raster/RasterGraphics.h"
+#endif
+
+namespace stipplewave::platform {
+
+namespace {
+
+Services& current() {
+    static Services chosen = defaultServices();
+    return chosen;
+}
+
+}  // namespace
+
+Services defaultServices() {
+#if defined(_WIN32)
+    return Services{&win32::sharedGraphics(), &win32::sharedInput(), &win32::sharedClock()};
+#else
+    return Services{&raster::sharedGraphics(), &raster::sharedHeadlessInput(), &raster::sharedSystemClock()};
+#endif
+}
+
+const Services& services() { return current(); }
+
+Services setServices(const Services& replacement) {
+    Services& chosen = current();
+    const Services previous = chosen;
+    if (replacement.graphics != nullptr) {
+        chosen.graphics = replacement.graphics;
+    }
+    if (replacement.input != nullptr) {
+        chosen.input = replacement.input;
+    }
+    if (replacement.clock != nullptr) {
+        chosen.clock = replacement.clock;
+    }
+    return previous;
+}
+
+}  // namespace stipplewave::platform
