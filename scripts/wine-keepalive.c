@@ -12,23 +12,32 @@
  *
  *   wine-keepalive.exe READY_FILE
  * creates READY_FILE (a path on the current drive) once the desktop is up,
- * then sleeps until the wineserver is stopped. */
+ * then waits for the desktop process to end (its X server went away, say).
+ * It ends then too, which tells wine-run to start a new session: a desktop
+ * process restarted by a test would hold that test's output open for good. */
 #include <windows.h>
 #include <stdio.h>
 
 int main(int argc, char **argv)
 {
+    HWND desktop;
+    DWORD desktop_pid = 0;
+    HANDLE desktop_process;
     FILE *ready;
 
     if (argc != 2)
         return 2;
-    if (!GetDesktopWindow())
+    desktop = GetDesktopWindow();
+    if (!desktop || !GetWindowThreadProcessId(desktop, &desktop_pid))
+        return 3;
+    desktop_process = OpenProcess(SYNCHRONIZE, FALSE, desktop_pid);
+    if (!desktop_process)
         return 3;
     ready = fopen(argv[1], "w");
     if (!ready)
         return 4;
     fputs("ready\n", ready);
     fclose(ready);
-    Sleep(INFINITE);
+    WaitForSingleObject(desktop_process, INFINITE);
     return 0;
 }
