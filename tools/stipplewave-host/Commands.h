@@ -10,5 +10,6 @@ namespace vsthost {
 using Arguments = std::vector<std::string>;
 
 int runInfo(const Arguments& args);
+int runValidate(const Arguments& args);
 
 }  // namespace vsthost

@@ -15,6 +15,9 @@ struct Command {
 
 const Command kCommands[] = {
     {"info", "info MODULE [--tempo BPM]    print the effect record, identity and parameters", vsthost::runInfo},
+    {"validate", "validate MODULE [--strictness 1..10] [--seed N] [--skip-editor]\n"
+                 "                               check a module the way plug-in validators do",
+     vsthost::runValidate},
 };
 
 void printUsage(std::FILE* out) {
