@@ -375,9 +375,6 @@ Rgb onFace(int distance) {
     if (distance == 2) {
         return rgb(52, 160, 236);
     }
-    if (distance == 3) {
-        return rgb(18, 130, 216);
-    }
     return rgbOf(stepOnColor);
 }
 
