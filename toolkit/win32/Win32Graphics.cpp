@@ -226,7 +226,12 @@ void Win32Surface::moveTo(Point p) { MoveToEx(dc, p.h, p.v, nullptr); }
 void Win32Surface::lineTo(Point p) { LineTo(dc, p.h, p.v); }
 
 // The fill draws no outline: the null pen is selected while it runs.
+// FillRect would put an inverted rectangle the right way round and fill
+// it; here it stays empty, as its pixel range is.
 void Win32Surface::fillRect(const Rect& r) {
+    if (r.right <= r.left || r.bottom <= r.top) {
+        return;
+    }
     HGDIOBJ pen = SelectObject(dc, GetStockObject(NULL_PEN));
     RECT area{r.left, r.top, r.right, r.bottom};
     FillRect(dc, &area, static_cast<HBRUSH>(GetCurrentObject(dc, OBJ_BRUSH)));
