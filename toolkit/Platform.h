@@ -8,9 +8,17 @@
 //                    through FreeType where it is available, headless input
 //                    and time that tests can script
 //
-// A window backend for Linux puts raster surfaces on a child window of the
-// host's window: it supplies a `Window` whose `borrowSurface` hands out a
-// raster surface over the window's backing pixels, and its own input state.
+// Windows are reached through `Window`: its place on the screen and a
+// surface over its pixels (win32: an HWND and GetDC; headless: pixels in
+// memory). The frame's own child window joins the contract as a window
+// system that makes a child `Window` of the host's native window and tells
+// a listener of paint requests (with the surface to draw on), button
+// presses (in client pixels) and the window's destruction, and that
+// dispatches a pending paint during mouse tracking. A window backend for
+// Linux puts raster surfaces on an X11 child window the same way: its
+// `borrowSurface` hands out a raster surface over the window's backing
+// pixels, which it then puts on the window, and it brings its own
+// `InputState` (pointer and modifier state of its display).
 //
 // Threading: every object here is used on the user-interface thread only.
 // The current `Services` are process-wide and plain (not atomic): they are

@@ -23,7 +23,7 @@ struct Size {
     std::int32_t height;
 };
 
-Size specifiedSize(std::int32_t id) {
+Size layoutSize(std::int32_t id) {
     static const std::int32_t stepHeights[16] = {14, 16, 18, 20, 22, 24, 28, 32, 38, 44, 50, 60, 70, 84, 104, 144};
     if (id == 128) {
         return {278, 199};
@@ -42,10 +42,10 @@ Size specifiedSize(std::int32_t id) {
 
 Rect stepRect(std::int32_t tag) {
     if (tag < 16) {
-        const Size s = specifiedSize(131 + tag);
+        const Size s = layoutSize(131 + tag);
         return Rect(13 + 16 * tag, 14, 27 + 16 * tag, 14 + s.height / 2);
     }
-    const Size s = specifiedSize(131 + tag);
+    const Size s = layoutSize(131 + tag);
     return Rect(12 + 16 * (tag - 16), 185 - s.height / 2, 26 + 16 * (tag - 16), 185);
 }
 
@@ -63,11 +63,11 @@ protected:
     }
 };
 
-TEST_P(Artwork, EveryPictureLoadsWithItsSpecifiedSize) {
+TEST_P(Artwork, EveryPictureLoadsWithTheSizeTheLayoutNeeds) {
     for (std::int32_t id = 128; id <= 162; ++id) {
         Bitmap* bitmap = new Bitmap(id);
-        EXPECT_EQ(bitmap->getWidth(), specifiedSize(id).width) << id;
-        EXPECT_EQ(bitmap->getHeight(), specifiedSize(id).height) << id;
+        EXPECT_EQ(bitmap->getWidth(), layoutSize(id).width) << id;
+        EXPECT_EQ(bitmap->getHeight(), layoutSize(id).height) << id;
         bitmap->release();
     }
 }
