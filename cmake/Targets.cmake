@@ -18,6 +18,10 @@ if(STIPPLEWAVE_SANITIZE)
   target_link_options(stipplewave_options INTERFACE -fsanitize=${STIPPLEWAVE_SANITIZE})
 endif()
 
+if(STIPPLEWAVE_FUZZ)
+  target_compile_options(stipplewave_options INTERFACE -fsanitize=fuzzer-no-link)
+endif()
+
 # Windows programs and the plug-in link the runtime statically so that they
 # need only system DLLs under Wine and on users' machines.
 if(WIN32)
