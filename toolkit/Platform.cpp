@@ -40,6 +40,9 @@ Services setServices(const Services& replacement) {
     if (replacement.clock != nullptr) {
         chosen.clock = replacement.clock;
     }
+    if (replacement.windows != nullptr) {
+        chosen.windows = replacement.windows;
+    }
     return previous;
 }
 

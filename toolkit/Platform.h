@@ -174,6 +174,53 @@ public:
                                  const Mask& mask, Point src) = 0;
 };
 
+// What a child window tells its owner (the frame). Called on the thread
+// that services the window's events, the user-interface thread.
+class WindowListener {
+public:
+    virtual ~WindowListener() = default;
+    // The window has an area to repaint; `surface` is the paint surface,
+    // valid for this call only.
+    virtual void windowPaint(Window& window, Surface& surface) = 0;
+    // A mouse button (any of the three) went down at `where`, in the
+    // window's client pixels.
+    virtual void windowButtonDown(Window& window, Point where) = 0;
+    // The window was destroyed from outside (its parent went away); the
+    // Window object stays valid but has no pixels any more.
+    virtual void windowDestroyed(Window& window) = 0;
+};
+
+// The frame's own window: a visible child of the host's window at (0, 0).
+// Deleting it stops all reports to the listener first, then destroys the
+// native window (if it still exists).
+class ChildWindow : public Window {
+public:
+    // The native handle (HWND, X11 window id), for the drop target and tests.
+    virtual void* nativeHandle() const = 0;
+};
+
+// Makes the frame's child windows and services their events.
+class WindowSystem {
+public:
+    virtual ~WindowSystem() = default;
+    // A visible child window of the host's window `parent` (HWND on
+    // Windows, an X11 window id on Linux), at (0, 0) with the given size,
+    // reporting to `listener`. Null when it cannot be made.
+    virtual std::unique_ptr<ChildWindow> createChildWindow(void* parent, std::int32_t width, std::int32_t height,
+                                                           WindowListener& listener) = 0;
+    // Handles at most one pending paint request of this thread's windows
+    // (used while a control tracks the mouse).
+    virtual void dispatchOnePendingPaint() = 0;
+    // Handles every pending event of this system's windows without waiting.
+    // Where the platform delivers events itself (Windows' message loop of
+    // the host) this does nothing.
+    virtual void processPendingEvents() = 0;
+    // Brackets an editor's life: OLE's initialisation for the frame's
+    // drag-and-drop on Windows; nothing elsewhere.
+    virtual void beginEditorUse() = 0;
+    virtual void endEditorUse() = 0;
+};
+
 enum class InputKey { LeftButton, MiddleButton, RightButton, Shift, Control, Alt };
 
 // The live state of the mouse buttons and modifier keys at the moment of
@@ -198,6 +245,7 @@ struct Services {
     Graphics* graphics = nullptr;
     InputState* input = nullptr;
     Clock* clock = nullptr;
+    WindowSystem* windows = nullptr;
 };
 
 // The services in use: the target's own (win32 on Windows; raster with
