@@ -62,18 +62,21 @@ std::int32_t GuiEditor::setKnobMode(VstIntPtr) { return 1; }
 
 void GuiEditor::setParameter(std::int32_t, float) { postUpdate(); }
 
-// Tick arithmetic is on unsigned 32-bit counts: the sums wrap, and the
-// comparisons are made on the wrapped sums.
+// Time is measured as the ticks elapsed since the last full pass, in
+// wrapping unsigned arithmetic, so the pacing holds across the tick
+// count's wrap: comparing `now` with `lastIdleTicks` plus a delay would
+// stop pacing once the sum wraps, and once the clock wraps past a last
+// pass whose sum did not, no call would ever make a full pass again.
 void GuiEditor::runIdle() {
     platform::Clock* clock = platform::services().clock;
     std::uint32_t now = ticksNow();
     idle();
-    if (now < lastIdleTicks + 100u) {
+    if (now - lastIdleTicks < 100u) {
         if (clock != nullptr) {
             clock->sleep(10);
         }
         now += 10u;
-        if (now < lastIdleTicks + 50u) {
+        if (now - lastIdleTicks < 50u) {
             return;
         }
     }
