@@ -556,6 +556,22 @@ TEST_F(FrameTest, TheWindowIsRegisteredForDropsWhileItExists) {
     setDropRegistrar(previous);
 }
 
+TEST_F(FrameTest, AWindowDestroyedFromOutsideLosesItsDropRegistrationAtOnce) {
+    RecordingRegistrar registrar;
+    DropRegistrar* previous = setDropRegistrar(&registrar);
+    {
+        Frame frame(Rect(0, 0, 20, 20), hostWindow, nullptr);
+        void* handle = frame.getWindow()->nativeHandle();
+        windows.newestWindow()->destroyFromOutside();
+        EXPECT_EQ(registrar.events, (std::vector<std::string>{"register", "revoke"}));
+        EXPECT_EQ(registrar.revokedWindow, handle);
+        EXPECT_FALSE(frame.isDropActive());
+    }
+    // Nothing more to revoke when the frame goes.
+    EXPECT_EQ(registrar.events, (std::vector<std::string>{"register", "revoke"}));
+    setDropRegistrar(previous);
+}
+
 TEST_F(FrameTest, OffscreenPicturesForAFrameAreFilledWithTheirBackground) {
     Frame withWindow(Rect(0, 0, 20, 20), hostWindow, nullptr);
     Frame without(Rect(0, 0, 20, 20), nullptr, nullptr);
