@@ -22,19 +22,20 @@ inline double randomUnitFromDraw(std::int32_t draw) {
     return static_cast<double>(draw) * static_cast<double>(kRandomDrawToUnit);
 }
 
+// This thread's generator state.
 inline std::uint32_t& randomState() {
     thread_local std::uint32_t state = 1;
     return state;
 }
 
-// Advances this thread's state and returns bits 16 to 30 of the new state,
+// Advances a generator state and returns bits 16 to 30 of the new state,
 // 0 to 32767.
-inline std::int32_t nextRandomDraw() {
-    std::uint32_t& state = randomState();
+inline std::int32_t advanceRandom(std::uint32_t& state) {
     state = state * 214013u + 2531011u;
     return static_cast<std::int32_t>((state >> 16) & 0x7FFFu);
 }
 
-inline double nextRandomUnit() { return randomUnitFromDraw(nextRandomDraw()); }
+// The next draw of this thread's generator.
+inline std::int32_t nextRandomDraw() { return advanceRandom(randomState()); }
 
 }  // namespace stipplewave

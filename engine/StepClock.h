@@ -16,15 +16,27 @@
 namespace stipplewave {
 
 constexpr double kLongestReachableLength = 2147483647.0;
+// What boundaryCount gives for a stopped clock.
+constexpr std::int32_t kStoppedClock = -1;
 
 inline bool clockStopped(float length) { return !(static_cast<double>(length) <= kLongestReachableLength); }
 
-// The number of samples from now on which a running clock only counts, before
-// the sample that finds its counter at or past the length. 0 when the next
-// sample is a boundary (negative lengths included).
-inline std::int32_t samplesBeforeBoundary(std::int32_t counter, float length) {
+// The lowest counter value that is not below `length`: the clock reaches its
+// boundary on the sample that finds the counter there or beyond. 0 for
+// lengths of 0 or less (every sample is a boundary); kStoppedClock for a
+// length the counter cannot reach.
+inline std::int32_t boundaryCount(float length) {
+    if (clockStopped(length)) {
+        return kStoppedClock;
+    }
     const double boundary = std::ceil(static_cast<double>(length));
-    return boundary > counter ? static_cast<std::int32_t>(boundary - counter) : 0;
+    return boundary > 0.0 ? static_cast<std::int32_t>(boundary) : 0;
+}
+
+// The number of samples from now on which a running clock only counts,
+// before the sample that reaches its boundary.
+inline std::int32_t samplesBeforeBoundary(std::int32_t counter, std::int32_t boundary) {
+    return boundary > counter ? boundary - counter : 0;
 }
 
 }  // namespace stipplewave

@@ -13,6 +13,7 @@
 // loop and the clocks are moved in one go; the run's last sample then goes
 // through the per-sample clock rules. The gains are read once per run.
 #include <algorithm>
+#include <cstdint>
 
 #include "editor/EditorBase.h"
 #include "engine/Random.h"
@@ -25,30 +26,59 @@ namespace {
 
 // Each sample is read from the inputs before the outputs are written, so an
 // output may be the very same array as an input.
-void mixReplacing(const float* left, const float* right, float* out0, float* out1, std::int32_t count,
-                  float leftGain, float rightGain) {
-    for (std::int32_t i = 0; i < count; ++i) {
+void replaceSpan(const float* left, const float* right, float* out0, float* out1, std::int32_t begin,
+                 std::int32_t end, float leftGain, float rightGain) {
+    for (std::int32_t i = begin; i < end; ++i) {
         const float mix = rightGain * right[i] + leftGain * left[i];
         out0[i] = mix;
         out1[i] = mix;
     }
 }
 
-void mixAccumulating(const float* left, const float* right, float* out0, float* out1, std::int32_t count,
-                     float leftGain, float rightGain) {
-    // One array for both outputs receives the mix twice. Said in one loop,
-    // the compiler need not fall back to a sample-by-sample loop for it.
-    if (out0 == out1) {
-        for (std::int32_t i = 0; i < count; ++i) {
-            const float mix = rightGain * right[i] + leftGain * left[i];
-            out0[i] = (out0[i] + mix) + mix;
-        }
-        return;
-    }
-    for (std::int32_t i = 0; i < count; ++i) {
+void accumulateSpan(const float* left, const float* right, float* out0, float* out1, std::int32_t begin,
+                    std::int32_t end, float leftGain, float rightGain) {
+    for (std::int32_t i = begin; i < end; ++i) {
         const float mix = rightGain * right[i] + leftGain * left[i];
         out0[i] = out0[i] + mix;
         out1[i] = out1[i] + mix;
+    }
+}
+
+// One array for both outputs receives the mix twice. Said in one loop, the
+// compiler need not fall back to a sample-by-sample loop for it.
+void accumulateSpanTwice(const float* left, const float* right, float* out, std::int32_t begin, std::int32_t end,
+                         float leftGain, float rightGain) {
+    for (std::int32_t i = begin; i < end; ++i) {
+        const float mix = rightGain * right[i] + leftGain * left[i];
+        out[i] = (out[i] + mix) + mix;
+    }
+}
+
+// Runs start anywhere in a block, and vector loads and stores that straddle
+// cache lines are markedly slower: the first few samples of a run, up to the
+// first 16-byte boundary of the output, are mixed on their own.
+std::int32_t samplesBeforeAlignment(const float* out, std::int32_t count) {
+    const std::uintptr_t misalignment = reinterpret_cast<std::uintptr_t>(out) % 16;
+    const auto head = static_cast<std::int32_t>(((16 - misalignment) % 16) / sizeof(float));
+    return std::min(head, count);
+}
+
+void mixReplacing(const float* left, const float* right, float* out0, float* out1, std::int32_t count,
+                  float leftGain, float rightGain) {
+    const std::int32_t head = samplesBeforeAlignment(out0, count);
+    replaceSpan(left, right, out0, out1, 0, head, leftGain, rightGain);
+    replaceSpan(left, right, out0, out1, head, count, leftGain, rightGain);
+}
+
+void mixAccumulating(const float* left, const float* right, float* out0, float* out1, std::int32_t count,
+                     float leftGain, float rightGain) {
+    const std::int32_t head = samplesBeforeAlignment(out0, count);
+    if (out0 == out1) {
+        accumulateSpanTwice(left, right, out0, 0, head, leftGain, rightGain);
+        accumulateSpanTwice(left, right, out0, head, count, leftGain, rightGain);
+    } else {
+        accumulateSpan(left, right, out0, out1, 0, head, leftGain, rightGain);
+        accumulateSpan(left, right, out0, out1, head, count, leftGain, rightGain);
     }
 }
 
@@ -68,7 +98,7 @@ void StepMixer::runGate(float** inputs, float** outputs, std::int32_t sampleFram
     }
     // A stopped bar clock never reaches the boundary that would refresh the
     // tempo, so it looks for a usable tempo at the start of every block.
-    if (clockStopped(samplesPerBar)) {
+    if (barBoundary == kStoppedClock) {
         refreshTempo();
     }
     std::int32_t done = 0;
@@ -93,21 +123,21 @@ void StepMixer::runGate(float** inputs, float** outputs, std::int32_t sampleFram
 // reaches its boundary.
 std::int32_t StepMixer::runLength(std::int32_t remaining) const {
     std::int32_t countingSamples = remaining - 1;
-    if (!clockStopped(samplesPerBar)) {
-        countingSamples = std::min(countingSamples, samplesBeforeBoundary(barCounter, samplesPerBar));
+    if (barBoundary != kStoppedClock) {
+        countingSamples = std::min(countingSamples, samplesBeforeBoundary(barCounter, barBoundary));
     }
-    if (!clockStopped(samplesPerSixteenth)) {
-        countingSamples = std::min(countingSamples, samplesBeforeBoundary(sixteenthCounter, samplesPerSixteenth));
+    if (sixteenthBoundary != kStoppedClock) {
+        countingSamples = std::min(countingSamples, samplesBeforeBoundary(sixteenthCounter, sixteenthBoundary));
     }
     return countingSamples + 1;
 }
 
 // Samples on which neither running clock reaches its boundary.
 void StepMixer::countOn(std::int32_t samples) {
-    if (!clockStopped(samplesPerBar)) {
+    if (barBoundary != kStoppedClock) {
         barCounter += samples;
     }
-    if (!clockStopped(samplesPerSixteenth)) {
+    if (sixteenthBoundary != kStoppedClock) {
         sixteenthCounter += samples;
     }
 }
@@ -115,7 +145,7 @@ void StepMixer::countOn(std::int32_t samples) {
 // The clock rules of one sample: the bar clock first, so that a tempo
 // refresh at a bar boundary already governs the same sample's step check.
 void StepMixer::clockOneSample() {
-    if (!clockStopped(samplesPerBar)) {
+    if (barBoundary != kStoppedClock) {
         if (barCounter < static_cast<double>(samplesPerBar)) {
             ++barCounter;
         } else {
@@ -124,7 +154,7 @@ void StepMixer::clockOneSample() {
             barCounter = 0;
         }
     }
-    if (!clockStopped(samplesPerSixteenth)) {
+    if (sixteenthBoundary != kStoppedClock) {
         if (sixteenthCounter < static_cast<double>(samplesPerSixteenth)) {
             ++sixteenthCounter;
         } else {
@@ -149,8 +179,9 @@ void StepMixer::flipAtRandom() {
 // One draw per step; a step that flips swaps or toggles both its switches.
 void StepMixer::flipStepsTogether(float randomize) {
     const float threshold = randomize * 0.5f;
+    std::uint32_t& state = randomState();
     for (std::int32_t i = 0; i < kNumSteps; ++i) {
-        if (threshold > nextRandomUnit()) {
+        if (threshold > randomUnitFromDraw(advanceRandom(state))) {
             flipSwitch(i);
             flipSwitch(kFirstRightSwitch + i);
             tellEditor();
@@ -160,8 +191,9 @@ void StepMixer::flipStepsTogether(float randomize) {
 
 // One draw per switch, all left switches first.
 void StepMixer::flipSwitchesApart(float randomize) {
+    std::uint32_t& state = randomState();
     for (std::int32_t i = 0; i < 2 * kNumSteps; ++i) {
-        if (nextRandomUnit() < randomize) {
+        if (randomUnitFromDraw(advanceRandom(state)) < randomize) {
             flipSwitch(i);
             tellEditor();
         }

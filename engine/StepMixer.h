@@ -73,6 +73,10 @@ protected:
     std::int32_t sixteenthCounter = 0;
     std::int32_t step = 0;
     char programName[kProgramNameSize] = {};
+    // The counter values at which the clocks reach their boundaries, worked
+    // out from the lengths at each refresh (kStoppedClock: never).
+    std::int32_t barBoundary = 0;
+    std::int32_t sixteenthBoundary = 0;
 
 private:
     // The step gate (StepGate.cpp).

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <algorithm>
 #include <limits>
 
 #include "engine/StepClock.h"
@@ -28,26 +29,53 @@ TEST(StepClock, LengthsTheCounterCannotReachStopTheClock) {
     }
 }
 
+TEST(StepClock, BoundaryCountIsTheFirstCounterValueNotBelowTheLength) {
+    struct Case {
+        float length;
+        std::int32_t boundary;
+    };
+    const Case cases[] = {
+        {88200.0f, 88200},  // counts 0..88199, boundary on the sample finding 88200
+        {5512.5f, 5513},    // counts 0..5512, boundary at 5513
+        {0.25f, 1},         {0.0f, 0},
+        {-0.0f, 0},         {-3.0f, 0},         {-kInf, 0},         {1e-45f, 1},
+        {2147483520.0f, 2147483520},
+        {2147483648.0f, kStoppedClock}, {1e30f, kStoppedClock}, {kInf, kStoppedClock}, {kNaN, kStoppedClock},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(boundaryCount(c.length), c.boundary) << "length " << c.length;
+    }
+}
+
+// The boundary count agrees with the per-sample rule "count while the
+// counter is below the length" for every counter near it.
+TEST(StepClock, BoundaryCountAgreesWithThePerSampleComparison) {
+    const float lengths[] = {0.0f, 0.5f, 1.0f, 5512.5f, 88200.0f, 6000.0001f, 70560.0f, 2147483520.0f};
+    for (float length : lengths) {
+        const std::int32_t boundary = boundaryCount(length);
+        for (std::int64_t counter = std::max<std::int64_t>(0, boundary - 3);
+             counter <= std::min<std::int64_t>(2147483647, std::int64_t{boundary} + 3); ++counter) {
+            const bool counts = static_cast<double>(counter) < static_cast<double>(length);
+            EXPECT_EQ(counts, counter < boundary) << "length " << length << " counter " << counter;
+        }
+    }
+}
+
 TEST(StepClock, SamplesBeforeBoundary) {
     struct Case {
         std::int32_t counter;
-        float length;
+        std::int32_t boundary;
         std::int32_t samples;
     };
     const Case cases[] = {
-        {0, 88200.0f, 88200},    // counts 0..88199, boundary on the sample finding 88200
-        {0, 5512.5f, 5513},      // counts 0..5512, boundary at 5513
-        {5512, 5512.5f, 1},      {5513, 5512.5f, 0},
-        {100, 50.0f, 0},         // a counter already past a shorter length: boundary next
-        {0, 0.0f, 0},            {0, 0.25f, 1},
-        {0, -3.0f, 0},           {7, -kInf, 0},
-        {2147483500, 2147483520.0f, 20},
-        {2147483647, 2147483520.0f, 0},
-        {0, 2147483520.0f, 2147483520},
+        {0, 88200, 88200},    {5512, 5513, 1},     {5513, 5513, 0},
+        {100, 50, 0},         // a counter already past a shorter length: boundary next
+        {0, 0, 0},            {2147483500, 2147483520, 20},
+        {2147483647, 2147483520, 0},              {0, 2147483520, 2147483520},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(samplesBeforeBoundary(c.counter, c.length), c.samples)
-            << "counter " << c.counter << " length " << c.length;
+        EXPECT_EQ(samplesBeforeBoundary(c.counter, c.boundary), c.samples)
+            << "counter " << c.counter << " boundary " << c.boundary;
     }
 }
 
