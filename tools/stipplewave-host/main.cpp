@@ -15,6 +15,11 @@ struct Command {
 
 const Command kCommands[] = {
     {"info", "info MODULE [--tempo BPM]    print the effect record, identity and parameters", vsthost::runInfo},
+#if defined(STIPPLEWAVE_HOST_RENDER)
+    {"render", "render MODULE --in IN --out OUT [--bpm N] [--host-tempo N] [--set NAME=VALUE]... [--block N]\n"
+               "         [--rate N]    run an audio file through the effect (render --help for details)",
+     vsthost::runRender},
+#endif
 };
 
 void printUsage(std::FILE* out) {
