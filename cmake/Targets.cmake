@@ -18,6 +18,10 @@ if(STIPPLEWAVE_SANITIZE)
   target_link_options(stipplewave_options INTERFACE -fsanitize=${STIPPLEWAVE_SANITIZE})
 endif()
 
+if(STIPPLEWAVE_FUZZ)
+  target_compile_options(stipplewave_options INTERFACE -fsanitize=fuzzer-no-link)
+endif()
+
 # Windows programs and the plug-in link the runtime statically so that they
 # need only system DLLs under Wine and on users' machines.
 if(WIN32)
@@ -35,9 +39,6 @@ function(stipplewave_find_gtest)
     set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
     set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
     add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
-    add_library(GTest::gtest ALIAS gtest)
-    add_library(GTest::gtest_main ALIAS gtest_main)
-    add_library(GTest::gmock ALIAS gmock)
   else()
     find_package(GTest REQUIRED)
   endif()

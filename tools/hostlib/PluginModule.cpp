@@ -11,8 +11,17 @@ namespace vsthost {
 namespace {
 
 #if defined(_WIN32)
+// Under Wine a Unix path names a file on the Z: drive.
+std::string windowsPath(const std::string& path) {
+    std::string converted = path.size() > 0 && path[0] == '/' ? "Z:" + path : path;
+    for (char& c : converted) {
+        c = c == '/' ? '\\' : c;
+    }
+    return converted;
+}
+
 void* openLibrary(const std::string& path, std::string& error) {
-    HMODULE module = LoadLibraryA(path.c_str());
+    HMODULE module = LoadLibraryA(windowsPath(path).c_str());
     if (module == nullptr) {
         error = "cannot load " + path + " (error " + std::to_string(GetLastError()) + ")";
     }
