@@ -95,7 +95,7 @@ std::vector<float> toggled(std::vector<float> values) {
 TEST(StepGate, DefaultPatternAtDefaultTempoInBlocksOfAnySize) {
     // Left input 1.0, right input 2.0: right-only steps give 2, left-only 1.
     struct Expected {
-        std::int64_t sample;
+        std::size_t sample;
         float output;
     };
     const Expected expected[] = {
