@@ -3,9 +3,9 @@
 //
 // Threading: the state is thread_local and shared by every effect of this
 // module that processes on the same thread, so their draws interleave; each
-// thread that runs the audio routines has its own sequence. The first draw
-// on a thread may make the runtime set up that thread's slot; afterwards a
-// draw is plain arithmetic on the slot.
+// thread that runs the audio routines has its own sequence. A draw is plain
+// arithmetic on the thread's slot (see STIPPLEWAVE_STATIC_TLS for how the
+// slot is set up).
 #pragma once
 
 #include <cstdint>
@@ -22,9 +22,19 @@ inline double randomUnitFromDraw(std::int32_t draw) {
     return static_cast<double>(draw) * static_cast<double>(kRandomDrawToUnit);
 }
 
+// Static TLS on ELF targets: a dlopen'ed module's default dynamic TLS is set
+// up lazily, with an allocation, on a thread's first access, which would
+// fall on the audio thread. The emulated TLS of the Windows builds still
+// allocates once per thread, on the first draw.
+#if defined(__ELF__)
+#define STIPPLEWAVE_STATIC_TLS __attribute__((tls_model("initial-exec")))
+#else
+#define STIPPLEWAVE_STATIC_TLS
+#endif
+
 // This thread's generator state.
 inline std::uint32_t& randomState() {
-    thread_local std::uint32_t state = 1;
+    static thread_local std::uint32_t state STIPPLEWAVE_STATIC_TLS = 1;
     return state;
 }
 

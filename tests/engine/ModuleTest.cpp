@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "tools/hostlib/AllocationCounter.h"
 #include "tools/hostlib/Effect.h"
 
 namespace {
@@ -174,6 +175,37 @@ TEST(StepGateModule, ZeroTempoFromTheHostStopsAndResumesTheClocks) {
         EXPECT_EQ(resumed[23], 1.0f);
         EXPECT_EQ(resumed[24], 2.0f);
     });
+}
+
+// The first random flips on a thread touch the generator's per-thread slot:
+// that must not allocate on the audio thread either.
+TEST(StepGateModule, FirstFlipsOnAFreshThreadAllocateNothing) {
+    if (!vsthost::allocationCountingAvailable()) {
+        GTEST_SKIP() << "allocations can be counted only in a Linux build without sanitizers";
+    }
+    auto module = loadModule();
+    ASSERT_TRUE(module);
+    TestHost host;
+    host.setTempo(1200000);
+    auto effect = openEffect(host, *module);
+    ASSERT_TRUE(effect);
+    effect->setParameter(kRandomizeParam, 1.0f);
+    effect->setParameter(kExclusiveParam, 0.0f);
+    std::vector<float> in0(4096, 1.0f), in1(4096, 2.0f), out0(4096), out1(4096);
+    float* inputs[2] = {in0.data(), in1.data()};
+    float* outputs[2] = {out0.data(), out1.data()};
+    std::int64_t allocations = -1;
+    const float before = effect->getParameter(0);
+    runOnFreshThread([&] {
+        vsthost::AllocationScope scope;
+        AEffect& record = effect->record();
+        for (int block = 0; block < 30; ++block) {  // through the first bar boundary
+            record.processReplacing(&record, inputs, outputs, 4096);
+        }
+        allocations = scope.count();
+    });
+    EXPECT_EQ(allocations, 0);
+    EXPECT_NE(effect->getParameter(0), before) << "the boundary flipped every switch";
 }
 
 }  // namespace
