@@ -40,6 +40,8 @@ VstIntPtr benchHost(AEffect*, std::int32_t opcode, std::int32_t, VstIntPtr, void
     return opcode == audioMasterVersion ? 2400 : 0;
 }
 
+// One set of buffers for every benchmark, so that the effect, the reference
+// and the floor all work on the very same memory.
 struct Buffers {
     explicit Buffers(std::size_t frames) : in0(frames), in1(frames), out0(frames), out1(frames) {
         std::mt19937 rng(7);
@@ -57,6 +59,11 @@ struct Buffers {
     float* inputs[2];
     float* outputs[2];
 };
+
+Buffers& sharedBuffers() {
+    static Buffers buffers(4096);
+    return buffers;
+}
 
 // The floors, kept out of line so that they see the buffers as opaquely as
 // the effect does.
@@ -101,7 +108,7 @@ void gate(benchmark::State& state, float bpmParameter) {
     effect.setParameter(StepMixer::kRandomizeParam, kRandomize);
     AEffect* record = effect.getRecord();
     const ProcessProc routine = Accumulate ? record->process : record->processReplacing;
-    Buffers buffers(static_cast<std::size_t>(frames));
+    Buffers& buffers = sharedBuffers();
     for (auto _ : state) {
         routine(record, buffers.inputs, buffers.outputs, frames);
         benchmark::ClobberMemory();
@@ -115,7 +122,7 @@ void referenceGate(benchmark::State& state, float bpmParameter) {
     reference::ReferenceStepGate gate([] { return VstIntPtr{0}; }, 44100.0f);
     gate.setParameter(StepMixer::kBpmParam, bpmParameter);
     gate.setParameter(StepMixer::kRandomizeParam, kRandomize);
-    Buffers buffers(static_cast<std::size_t>(frames));
+    Buffers& buffers = sharedBuffers();
     for (auto _ : state) {
         if (Accumulate) {
             gate.process(buffers.inputs, buffers.outputs, frames);
@@ -130,7 +137,7 @@ void referenceGate(benchmark::State& state, float bpmParameter) {
 template <bool Accumulate>
 void memoryFloor(benchmark::State& state) {
     const auto frames = static_cast<std::int32_t>(state.range(0));
-    Buffers buffers(static_cast<std::size_t>(frames));
+    Buffers& buffers = sharedBuffers();
     for (auto _ : state) {
         (Accumulate ? floorAccumulating : floorReplacing)(buffers.inputs, buffers.outputs, frames);
         benchmark::ClobberMemory();
