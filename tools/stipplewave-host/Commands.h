@@ -11,5 +11,7 @@ using Arguments = std::vector<std::string>;
 
 int runInfo(const Arguments& args);
 int runValidate(const Arguments& args);
+// Built only where libsndfile is found (STIPPLEWAVE_HOST_RENDER).
+int runRender(const Arguments& args);
 
 }  // namespace vsthost

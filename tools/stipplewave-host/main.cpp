@@ -18,6 +18,12 @@ const Command kCommands[] = {
     {"validate", "validate MODULE [--strictness 1..10] [--seed N] [--skip-editor]\n"
                  "                               check a module the way plug-in validators do",
      vsthost::runValidate},
+#if defined(STIPPLEWAVE_HOST_RENDER)
+    {"render", "render MODULE --in IN --out OUT [--bpm N] [--host-tempo N] [--set NAME=VALUE]...\n"
+               "         [--block N] [--rate N]\n"
+               "                               run an audio file through the effect (render --help: details)",
+     vsthost::runRender},
+#endif
 };
 
 void printUsage(std::FILE* out) {
