@@ -22,7 +22,9 @@ Services defaultServices() {
 #if defined(_WIN32)
     return Services{&win32::sharedGraphics(), &win32::sharedInput(), &win32::sharedClock()};
 #else
-    return Services{&raster::sharedGraphics(), &raster::sharedHeadlessInput(), &raster::sharedSystemClock()};
+    // Headless windows until a display-backed window system takes their place.
+    return Services{&raster::sharedGraphics(), &raster::sharedHeadlessInput(), &raster::sharedSystemClock(),
+                    &raster::sharedHeadlessWindows()};
 #endif
 }
 
