@@ -103,14 +103,6 @@ double positiveNumber(const std::string& option, const std::string& text) {
     return *value;
 }
 
-std::string trimmed(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) {
-        return "";
-    }
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 RenderOptions parseOptions(const Arguments& args) {
     RenderOptions options;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -169,20 +161,14 @@ RenderOptions parseOptions(const Arguments& args) {
 }
 
 std::int32_t parameterIndex(Effect& effect, const Setting& setting) {
-    const std::int32_t count = effect.record().numParams;
-    const std::string name = trimmed(setting.name);
-    if (!name.empty() && name.find_first_not_of("0123456789") == std::string::npos && name.size() <= 9) {
-        const int index = std::atoi(name.c_str());
-        if (index < count) {
-            return index;
-        }
-        throw RenderError(1, "unknown parameter " + name + ": the module has " + std::to_string(count) +
-                                 " parameters");
+    const std::int32_t index = effect.findParameter(setting.name);
+    if (index >= 0) {
+        return index;
     }
-    for (std::int32_t i = 0; i < count; ++i) {
-        if (trimmed(effect.parameterName(i)) == name) {
-            return i;
-        }
+    const std::string name = trimmed(setting.name);
+    if (!name.empty() && name.find_first_not_of("0123456789") == std::string::npos) {
+        throw RenderError(1, "unknown parameter " + name + ": the module has " +
+                                 std::to_string(effect.record().numParams) + " parameters");
     }
     throw RenderError(1, setting.fromBpm ? "--bpm: the module has no parameter named BPM"
                                          : "unknown parameter '" + name +
