@@ -24,6 +24,14 @@ const Command kCommands[] = {
                "                               run an audio file through the effect (render --help: details)",
      vsthost::runRender},
 #endif
+#if defined(STIPPLEWAVE_HOST_EDITOR)
+    {"snapshot", "snapshot MODULE --out editor.png [--set NAME=VALUE]... [--idle-ms N]\n"
+                 "                               open the editor in an X11 window and save it as a PNG",
+     vsthost::runSnapshot},
+    {"edit", "edit MODULE [--set NAME=VALUE]...\n"
+             "                               open the editor for use; prints the automation it sends",
+     vsthost::runEdit},
+#endif
 };
 
 void printUsage(std::FILE* out) {
