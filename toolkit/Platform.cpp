@@ -2,6 +2,7 @@
 
 #if defined(_WIN32)
 #include "toolkit/win32/Win32Graphics.h"
+#include "toolkit/win32/Win32Windows.h"
 #else
 #include "toolkit/raster/Headless.h"
 #include "toolkit/raster/RasterGraphics.h"
@@ -20,7 +21,8 @@ Services& current() {
 
 Services defaultServices() {
 #if defined(_WIN32)
-    return Services{&win32::sharedGraphics(), &win32::sharedInput(), &win32::sharedClock()};
+    return Services{&win32::sharedGraphics(), &win32::sharedInput(), &win32::sharedClock(),
+                    &win32::sharedWindowSystem()};
 #else
     return Services{&raster::sharedGraphics(), &raster::sharedHeadlessInput(), &raster::sharedSystemClock()};
 #endif
