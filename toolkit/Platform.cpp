@@ -6,6 +6,7 @@
 #else
 #include "toolkit/raster/Headless.h"
 #include "toolkit/raster/RasterGraphics.h"
+#include "toolkit/x11/X11Windows.h"
 #endif
 
 namespace stipplewave::platform {
@@ -24,6 +25,12 @@ Services defaultServices() {
     return Services{&win32::sharedGraphics(), &win32::sharedInput(), &win32::sharedClock(),
                     &win32::sharedWindowSystem()};
 #else
+    // The X server's windows and pointer when a display can be opened,
+    // else a machine without a display.
+    x11::X11WindowSystem& x11Windows = x11::sharedWindowSystem();
+    if (x11Windows.available()) {
+        return Services{&raster::sharedGraphics(), &x11Windows.input(), &raster::sharedSystemClock(), &x11Windows};
+    }
     return Services{&raster::sharedGraphics(), &raster::sharedHeadlessInput(), &raster::sharedSystemClock()};
 #endif
 }
