@@ -1,5 +1,7 @@
 #include "toolkit/DrawContext.h"
 
+#include "toolkit/Frame.h"
+
 namespace stipplewave {
 
 namespace {
@@ -176,6 +178,20 @@ OffscreenContext::OffscreenContext(platform::Window* likeWindow, std::int32_t w,
     fillRect(Rect(0, 0, width, height));
     outlineRect(Rect(0, 0, width, height));
 }
+
+namespace {
+
+platform::Window* windowOf(const Frame* frame) {
+    if (frame == nullptr || !frame->isWindowOpen()) {
+        return nullptr;
+    }
+    return frame->getWindow();
+}
+
+}  // namespace
+
+OffscreenContext::OffscreenContext(const Frame* frame, std::int32_t w, std::int32_t h, Color background)
+    : OffscreenContext(windowOf(frame), w, h, background) {}
 
 // The picture goes first; the pen, brush and font that were selected into
 // it are deleted afterwards by the DrawContext part.

@@ -7,6 +7,7 @@
 // user-interface thread; they are never shared.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -14,6 +15,8 @@
 #include "toolkit/Types.h"
 
 namespace stipplewave {
+
+class Frame;
 
 inline constexpr Color TransparentColor{255, 255, 255, 0};
 inline constexpr Color BlackColor{0, 0, 0, 0};
@@ -122,6 +125,11 @@ public:
     // surface (the screen's when there is no window), every pixel in the
     // background colour. Without a picture the context draws nothing.
     OffscreenContext(platform::Window* window, std::int32_t width, std::int32_t height, Color background);
+    // In the format of the frame's window while it exists, else the screen's.
+    OffscreenContext(const Frame* frame, std::int32_t width, std::int32_t height, Color background);
+    // In the screen's format (a null frame and a null window mean the same).
+    OffscreenContext(std::nullptr_t, std::int32_t w, std::int32_t h, Color background)
+        : OffscreenContext(static_cast<platform::Window*>(nullptr), w, h, background) {}
     ~OffscreenContext() override;
 
     // Copies the block of r's size whose top-left corner is src here to

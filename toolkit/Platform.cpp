@@ -31,7 +31,8 @@ Services defaultServices() {
     if (x11Windows.available()) {
         return Services{&raster::sharedGraphics(), &x11Windows.input(), &raster::sharedSystemClock(), &x11Windows};
     }
-    return Services{&raster::sharedGraphics(), &raster::sharedHeadlessInput(), &raster::sharedSystemClock()};
+    return Services{&raster::sharedGraphics(), &raster::sharedHeadlessInput(), &raster::sharedSystemClock(),
+                    &raster::sharedHeadlessWindows()};
 #endif
 }
 
