@@ -263,8 +263,21 @@ TEST_F(Win32WindowTest, DestroyingTheHostTellsTheListenerAndALaterDeleteEndsQuie
     auto child = makeChild(listener);
     ASSERT_NE(child, nullptr);
     HWND window = handleOf(*child);
+    // While the listener hears of it the window still exists (so a drop
+    // target can be revoked), but has no pixels to draw on.
+    HWND handleDuringReport = nullptr;
+    bool existedDuringReport = false;
+    bool surfaceDuringReport = true;
+    listener.onDestroyed = [&](platform::Window& destroyed) {
+        handleDuringReport = handleOf(static_cast<platform::ChildWindow&>(destroyed));
+        existedDuringReport = IsWindow(handleDuringReport) != 0;
+        surfaceDuringReport = destroyed.borrowSurface() != nullptr;
+    };
 
     DestroyWindow(host);
+    EXPECT_EQ(handleDuringReport, window);
+    EXPECT_TRUE(existedDuringReport);
+    EXPECT_FALSE(surfaceDuringReport);
     EXPECT_FALSE(IsWindow(window));
     ASSERT_EQ(listener.destroyed.size(), 1u);
     EXPECT_EQ(listener.destroyed[0], child.get());

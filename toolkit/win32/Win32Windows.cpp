@@ -147,7 +147,10 @@ Win32ChildWindow::Win32ChildWindow(HWND window, platform::WindowListener& listen
 }
 
 Win32ChildWindow::~Win32ChildWindow() {
-    if (hwnd != nullptr) {
+    if (deletedDuringReport != nullptr) {
+        *deletedDuringReport = true;
+    }
+    if (hwnd != nullptr && !dying) {
         // Detached first, so the destruction reaches no listener.
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
         RemovePropA(hwnd, ownerProperty);
@@ -164,7 +167,7 @@ Point Win32ChildWindow::screenOrigin() const {
 }
 
 std::unique_ptr<platform::Surface> Win32ChildWindow::borrowSurface() {
-    if (hwnd == nullptr) {
+    if (hwnd == nullptr || dying) {
         return nullptr;
     }
     return Win32Window(hwnd).borrowSurface();
@@ -189,12 +192,22 @@ void Win32ChildWindow::buttonDown(platform::WindowListener& listener, LPARAM pos
 }
 
 void Win32ChildWindow::destroyed(platform::WindowListener& listener) {
-    // The handle is dead from here on and may be reused by another window:
-    // forget it before the listener hears of it (and perhaps deletes us).
+    // Nothing reaches us after this message. The handle stays readable while
+    // the listener hears of the destruction: the window still exists during
+    // WM_DESTROY, so what was registered on it (a drop target) can be taken
+    // off. After that the handle is dead and may be reused by another
+    // window, so it is forgotten, unless the listener deleted this object.
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
     RemovePropA(hwnd, ownerProperty);
-    hwnd = nullptr;
+    bool deleted = false;
+    deletedDuringReport = &deleted;
+    dying = true;
     listener.windowDestroyed(*this);
+    if (!deleted) {
+        deletedDuringReport = nullptr;
+        dying = false;
+        hwnd = nullptr;
+    }
 }
 
 // --- window system -----------------------------------------------------------

@@ -47,11 +47,12 @@ public:
     Win32ChildWindow& operator=(const Win32ChildWindow&) = delete;
 
     Point screenOrigin() const override;
-    // Null once the window has been destroyed.
+    // Null once the window is being destroyed.
     std::unique_ptr<platform::Surface> borrowSurface() override;
-    // The HWND, null after the window was destroyed from outside. The drop
-    // target registers and revokes itself on this handle; revoking must
-    // come before this object is deleted.
+    // The HWND; null after the window was destroyed from outside. A drop
+    // target is registered on this handle and revoked before this object is
+    // deleted, or, when the host destroys its window first, while the
+    // listener hears of the destruction: the handle is still valid then.
     void* nativeHandle() const override { return hwnd; }
 
     // Window procedure entry points.
@@ -61,6 +62,8 @@ public:
 
 private:
     HWND hwnd;
+    bool dying = false;                     // inside the report of WM_DESTROY
+    bool* deletedDuringReport = nullptr;    // tells that report we are gone
 };
 
 class Win32WindowSystem final : public platform::WindowSystem {
