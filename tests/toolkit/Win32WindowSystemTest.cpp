@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "tests/toolkit/ProbeView.h"
 #include "tests/toolkit/RecordingListener.h"
+#include "toolkit/Frame.h"
 #include "toolkit/Platform.h"
 #include "toolkit/win32/Win32Graphics.h"
 #include "toolkit/win32/Win32Windows.h"
@@ -95,7 +97,7 @@ TEST(FrameClassName, IsPluginAndTheInstanceInEightLowerCaseHexDigits) {
         {0xFFFFFFFFu, "Pluginffffffff"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(win32::frameClassNameFor(c.instance), c.name) << std::hex << c.instance;
+        EXPECT_EQ(frameClassName(c.instance), c.name) << std::hex << c.instance;
     }
 }
 
@@ -114,8 +116,7 @@ TEST_F(Win32WindowTest, TheClassIsRegisteredOnceForTwoWindowsAndUnregisteredWith
     EXPECT_TRUE(afterFirst.registered);
 
     // Named for the program's own instance: no plug-in module is loaded here.
-    const auto instance = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(GetModuleHandleA(nullptr)));
-    EXPECT_EQ(afterFirst.name, win32::frameClassNameFor(instance));
+    EXPECT_EQ(afterFirst.name, frameClassName(reinterpret_cast<std::uintptr_t>(GetModuleHandleA(nullptr))));
     char className[64] = {};
     GetClassNameA(handleOf(*first), className, sizeof className);
     EXPECT_EQ(std::string(className), afterFirst.name);
@@ -324,6 +325,34 @@ TEST_F(Win32WindowTest, NoWindowWithoutAUsableParentAndTheClassIsNotKept) {
     EXPECT_EQ(windows.createChildWindow(gone, childWidth, childHeight, listener), nullptr);
     EXPECT_EQ(win32::frameClassState().useCount, 0);
     EXPECT_FALSE(win32::frameClassState().registered);
+}
+
+TEST_F(Win32WindowTest, TheFramePaintsTakesPressesAndOutlivesItsWindow) {
+    platform::ScopedServices use(platform::Services{nullptr, nullptr, nullptr, &windows});
+    Frame frame(Rect(0, 0, childWidth, childHeight), host, nullptr);
+    ASSERT_NE(frame.getWindow(), nullptr);
+    auto* view = new ProbeView(Rect(20, 30, 80, 70), Color{30, 200, 60, 0});
+    ASSERT_TRUE(frame.addView(view));
+    HWND window = handleOf(*frame.getWindow());
+
+    dispatchAllMessages();
+    ASSERT_FALSE(frame.isFirstDrawPending()) << "the frame was never painted";
+    HDC dc = GetDC(window);
+    EXPECT_EQ(GetPixel(dc, 21, 31), platform::pixelColor(view->fill));
+    EXPECT_EQ(GetPixel(dc, 79, 69), platform::pixelColor(view->fill));
+    EXPECT_EQ(GetPixel(dc, 20, 30), GetSysColor(COLOR_BTNFACE)) << "a fill leaves the border; the class erased it";
+    ReleaseDC(window, dc);
+
+    SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(40, 50));
+    ASSERT_EQ(view->presses.size(), 1u);
+    EXPECT_EQ(view->presses[0].where, Point(40, 50));
+
+    DestroyWindow(host);
+    EXPECT_FALSE(frame.isWindowOpen());
+    const int draws = view->draws;
+    view->setDirty(true);
+    frame.idle();
+    EXPECT_EQ(view->draws, draws);
 }
 
 TEST(Win32EditorUse, BracketsTheThreadsOleInitialisation) {

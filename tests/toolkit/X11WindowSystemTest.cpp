@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/toolkit/ProbeView.h"
 #include "tests/toolkit/RecordingListener.h"
 #include "toolkit/Platform.h"
 #include "toolkit/raster/RasterGraphics.h"
@@ -244,6 +245,18 @@ protected:
     std::unique_ptr<x11::X11WindowSystem> windows;
     RecordingListener listener;
 };
+
+// First: the choice is made by the process's first look at its services,
+// and this opens the process's shared connection for good.
+TEST(X11DefaultServices, UseTheX11WindowSystemAndInputWhenADisplayCanBeOpened) {
+    if (VirtualServer::name().empty()) {
+        GTEST_SKIP() << "no X server: " << VirtualServer::why;
+    }
+    setenv("DISPLAY", VirtualServer::name().c_str(), 1);
+    const platform::Services chosen = platform::defaultServices();
+    EXPECT_EQ(chosen.windows, &x11::sharedWindowSystem());
+    EXPECT_EQ(chosen.input, &x11::sharedWindowSystem().input());
+}
 
 // --- pixel formats -------------------------------------------------------------------
 
@@ -493,6 +506,51 @@ TEST_F(X11WindowTest, TheInputStateReadsTheHeldButtonsAndModifiersAndThePointer)
     EXPECT_EQ(input.cursorPosition(), Point(away.h - 30, away.v - 20));
 }
 
+// --- the frame on X11 ------------------------------------------------------------------
+
+TEST_F(X11WindowTest, TheFramePaintsRedrawsAtIdleTakesAQuickClickAndOutlivesItsWindow) {
+    platform::ScopedServices use(
+        platform::Services{&raster::sharedGraphics(), &windows->input(), nullptr, windows.get()});
+    Frame frame(Rect(0, 0, childWidth, childHeight), asParent(parent), nullptr);
+    ASSERT_NE(frame.getWindow(), nullptr);
+    auto* view = new ProbeView(Rect(20, 30, 80, 70), Color{30, 200, 60, 0});
+    ASSERT_TRUE(frame.addView(view));
+    const ::Window shownOn = idOf(*frame.getWindow());
+
+    ASSERT_TRUE(serveUntil([&] { return !frame.isFirstDrawPending(); })) << "the frame was never painted";
+    XSync(windows->display(), False);
+    WindowPixels shown = readWindow(host, shownOn);
+    EXPECT_EQ(shown.at(21, 31), platform::pixelColor(view->fill));
+    EXPECT_EQ(shown.at(79, 69), platform::pixelColor(view->fill));
+    EXPECT_EQ(shown.at(20, 30), x11::buttonFaceColor) << "a fill leaves the rectangle's border";
+
+    // An idle pass draws the dirty view on a borrowed surface.
+    view->fill = Color{200, 40, 160, 0};
+    view->setDirty(true);
+    frame.idle();
+    XSync(windows->display(), False);
+    shown = readWindow(host, shownOn);
+    EXPECT_EQ(shown.at(50, 50), platform::pixelColor(view->fill));
+
+    // A click that is over before the idle call that reports it.
+    movePointer(Point(hostOrigin.h + 40, hostOrigin.v + 50));
+    button(Button1, true);
+    button(Button1, false);
+    ASSERT_TRUE(serveUntil([&] { return !view->presses.empty(); }));
+    EXPECT_EQ(view->presses[0].where, Point(40, 50));
+    EXPECT_EQ(view->presses[0].buttons, LeftButtonBit);
+    EXPECT_EQ(view->presses[0].pointer, Point(40, 50));
+
+    // The host destroys its window before the editor closes.
+    XDestroyWindow(host, parent);
+    XSync(host, False);
+    ASSERT_TRUE(serveUntil([&] { return !frame.isWindowOpen(); }));
+    const int draws = view->draws;
+    view->setDirty(true);
+    frame.idle();
+    EXPECT_EQ(view->draws, draws);
+}
+
 // --- destruction and errors ----------------------------------------------------------------
 
 TEST_F(X11WindowTest, DestroyingTheHostTellsTheListenerAndALaterDeleteEndsQuietly) {
@@ -575,17 +633,6 @@ TEST_F(X11WindowTest, NoChildForAnEmptyParentOrSize) {
     EXPECT_EQ(windows->createChildWindow(nullptr, childWidth, childHeight, listener), nullptr);
     EXPECT_EQ(windows->createChildWindow(asParent(parent), 0, childHeight, listener), nullptr);
     EXPECT_EQ(windows->createChildWindow(asParent(parent), childWidth, -1, listener), nullptr);
-}
-
-// Last: it opens the process's shared connection for good.
-TEST(X11DefaultServices, UseTheX11WindowSystemAndInputWhenADisplayCanBeOpened) {
-    if (VirtualServer::name().empty()) {
-        GTEST_SKIP() << "no X server: " << VirtualServer::why;
-    }
-    setenv("DISPLAY", VirtualServer::name().c_str(), 1);
-    const platform::Services chosen = platform::defaultServices();
-    EXPECT_EQ(chosen.windows, &x11::sharedWindowSystem());
-    EXPECT_EQ(chosen.input, &x11::sharedWindowSystem().input());
 }
 
 }  // namespace

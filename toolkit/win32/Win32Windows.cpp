@@ -2,8 +2,8 @@
 
 #include <ole2.h>
 
-#include <cstdio>
 
+#include "toolkit/Frame.h"
 #include "toolkit/win32/Win32Graphics.h"
 
 namespace stipplewave::win32 {
@@ -49,10 +49,6 @@ FrameClass& frameClass() {
     return shared;
 }
 
-std::uint32_t instanceNumber(HINSTANCE instance) {
-    return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(instance));
-}
-
 LRESULT CALLBACK FrameWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 void registerFrameClass() {
@@ -64,7 +60,7 @@ void registerFrameClass() {
         shared.unregisterNow();
     }
     shared.instance = resourceInstance();
-    shared.name = frameClassNameFor(instanceNumber(shared.instance));
+    shared.name = frameClassName(reinterpret_cast<std::uintptr_t>(shared.instance));
     WNDCLASSA description{};
     description.style = CS_GLOBALCLASS;
     description.lpfnWndProc = FrameWindowProc;
@@ -122,18 +118,12 @@ LRESULT CALLBACK FrameWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 
 }  // namespace
 
-std::string frameClassNameFor(std::uint32_t instance) {
-    char name[32];
-    std::snprintf(name, sizeof name, "Plugin%08x", static_cast<unsigned int>(instance));
-    return name;
-}
-
 FrameClassState frameClassState() {
     const FrameClass& shared = frameClass();
     FrameClassState state;
     state.useCount = shared.useCount;
     const HINSTANCE instance = shared.useCount > 0 ? shared.instance : resourceInstance();
-    state.name = shared.useCount > 0 ? shared.name : frameClassNameFor(instanceNumber(instance));
+    state.name = shared.useCount > 0 ? shared.name : frameClassName(reinterpret_cast<std::uintptr_t>(instance));
     WNDCLASSA found{};
     state.registered = GetClassInfoA(instance, state.name.c_str(), &found) != 0;
     return state;

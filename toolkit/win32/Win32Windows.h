@@ -23,10 +23,6 @@
 
 namespace stipplewave::win32 {
 
-// The class name for a module instance handle read as an unsigned 32-bit
-// number: "Plugin" and eight lower-case hexadecimal digits.
-std::string frameClassNameFor(std::uint32_t instance);
-
 // What tests may know about the window class.
 struct FrameClassState {
     std::int32_t useCount = 0;  // child windows that hold the class
