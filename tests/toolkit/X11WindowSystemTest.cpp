@@ -475,6 +475,37 @@ TEST_F(X11WindowTest, ADragPolledDuringThePressFollowsThePointerUntilTheRelease)
     }
 }
 
+TEST_F(X11WindowTest, WhileAPressIsReportedEventsAreServedButAnotherPressWaitsForItsEnd) {
+    auto child = makeChild(listener);
+    ASSERT_NE(child, nullptr);
+    ASSERT_TRUE(serveUntil([&] { return !listener.painted.empty(); }));
+    std::size_t pressesInside = 0;
+    std::size_t paintsInside = 0;
+    listener.onButtonDown = [&](platform::Window&, Point where) {
+        if (where != Point(10, 10)) {
+            return;
+        }
+        // A control tracking the mouse serves the window as it goes.
+        const std::size_t paintsBefore = listener.painted.size();
+        XClearArea(host, idOf(*child), 0, 0, 5, 5, True);  // an Expose
+        button(Button1, false);
+        movePointer(Point(hostOrigin.h + 70, hostOrigin.v + 80));
+        button(Button3, true);
+        button(Button3, false);
+        serveNow();
+        pressesInside = listener.presses.size();
+        paintsInside = listener.painted.size() - paintsBefore;
+    };
+    movePointer(Point(hostOrigin.h + 10, hostOrigin.v + 10));
+    button(Button1, true);
+    ASSERT_TRUE(serveUntil([&] { return listener.presses.size() >= 2; }));
+
+    EXPECT_EQ(paintsInside, 1u);
+    EXPECT_EQ(pressesInside, 1u) << "a press was reported inside another";
+    ASSERT_EQ(listener.presses.size(), 2u);
+    EXPECT_EQ(listener.presses[1].where, Point(70, 80));
+}
+
 TEST_F(X11WindowTest, TheInputStateReadsTheHeldButtonsAndModifiersAndThePointer) {
     // Away from every window of ours, so that nothing is a press to report.
     const Point away(600, 450);

@@ -551,9 +551,29 @@ void X11WindowSystem::dispatchOnePendingPaint() {
     }
 }
 
+namespace {
+
+Bool isPaintOrDestruction(Display*, XEvent* event, XPointer) {
+    return event->type == Expose || event->type == DestroyNotify ? True : False;
+}
+
+}  // namespace
+
 void X11WindowSystem::processPendingEvents() {
     Display* d = connection->display;
     if (d == nullptr) {
+        return;
+    }
+    if (delivery != nullptr) {
+        // A press is being reported and its control may be tracking the
+        // mouse (calling the editor's idle as it goes): paints and
+        // destructions are served, while later presses wait in the queue
+        // until this one is over, in their order.
+        XEvent event{};
+        for (int handled = 0; handled < 10000 && XCheckIfEvent(d, &event, isPaintOrDestruction, nullptr);
+             ++handled) {
+            handle(&event);
+        }
         return;
     }
     // Bounded, so that a flood of events cannot keep the idle call forever.

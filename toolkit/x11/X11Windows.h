@@ -130,7 +130,9 @@ public:
     // At most one pending Expose of this display's child windows (with the
     // rest of that window's series).
     void dispatchOnePendingPaint() override;
-    // Every event already pending on the display, without waiting.
+    // Every event already pending on the display, without waiting; while a
+    // press is being reported, only paints and destructions (a press is
+    // never reported inside another).
     void processPendingEvents() override;
     void beginEditorUse() override {}
     void endEditorUse() override {}
