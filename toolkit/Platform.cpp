@@ -2,9 +2,11 @@
 
 #if defined(_WIN32)
 #include "toolkit/win32/Win32Graphics.h"
+#include "toolkit/win32/Win32Windows.h"
 #else
 #include "toolkit/raster/Headless.h"
 #include "toolkit/raster/RasterGraphics.h"
+#include "toolkit/x11/X11Windows.h"
 #endif
 
 namespace stipplewave::platform {
@@ -20,9 +22,15 @@ Services& current() {
 
 Services defaultServices() {
 #if defined(_WIN32)
-    return Services{&win32::sharedGraphics(), &win32::sharedInput(), &win32::sharedClock()};
+    return Services{&win32::sharedGraphics(), &win32::sharedInput(), &win32::sharedClock(),
+                    &win32::sharedWindowSystem()};
 #else
-    // Headless windows until a display-backed window system takes their place.
+    // The X server's windows and pointer when a display can be opened,
+    // else a machine without a display.
+    x11::X11WindowSystem& x11Windows = x11::sharedWindowSystem();
+    if (x11Windows.available()) {
+        return Services{&raster::sharedGraphics(), &x11Windows.input(), &raster::sharedSystemClock(), &x11Windows};
+    }
     return Services{&raster::sharedGraphics(), &raster::sharedHeadlessInput(), &raster::sharedSystemClock(),
                     &raster::sharedHeadlessWindows()};
 #endif

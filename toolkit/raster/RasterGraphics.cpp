@@ -128,7 +128,11 @@ RasterSurface::RasterSurface(std::shared_ptr<PixelBuffer> buffer, FontEngine* fo
     }
 }
 
-RasterSurface::~RasterSurface() = default;
+RasterSurface::~RasterSurface() {
+    if (releaseAction) {
+        releaseAction();
+    }
+}
 
 std::unique_ptr<platform::Selection> RasterSurface::saveSelection() {
     auto saved = std::make_unique<SavedSelection>();

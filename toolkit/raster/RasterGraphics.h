@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -64,6 +65,10 @@ public:
     PixelBuffer& buffer() { return *pixels; }
     const PixelBuffer& buffer() const { return *pixels; }
 
+    // Runs when the surface ends, after the last drawing: how a window
+    // whose pixels live in memory puts what was drawn on the screen.
+    void setReleaseAction(std::function<void()> action) { releaseAction = std::move(action); }
+
 private:
     struct PenState {
         PixelColor color = 0;
@@ -90,6 +95,7 @@ private:
     PixelColor backgroundColor = platform::pixelColor(255, 255, 255);
     platform::BackgroundMode backgroundMode = platform::BackgroundMode::Opaque;
     Point position;
+    std::function<void()> releaseAction;
 };
 
 class RasterGraphics final : public platform::Graphics {
