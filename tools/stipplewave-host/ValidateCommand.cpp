@@ -4,6 +4,7 @@
 // hostile input, parameters, concurrent automation, every dispatcher
 // opcode, and no allocation while processing.
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +17,7 @@
 
 #include "tools/hostlib/AllocationCounter.h"
 #include "tools/hostlib/Effect.h"
+#include "tools/hostlib/HostWindow.h"
 #include "tools/stipplewave-host/Commands.h"
 
 namespace vsthost {
@@ -130,6 +132,7 @@ public:
         checkAutomationWhileProcessing();
         checkDispatcherSweep();
         checkNoAllocationWhileProcessing();
+        checkEditor();
         return finish();
     }
 
@@ -534,6 +537,128 @@ private:
         audio.join();
         report.check("realtime: no memory allocation while processing", counted == 0,
                      std::to_string(counted) + " allocations");
+    }
+
+    // Editor checks. Other makers' editors get a real host window only;
+    // ours must also cope with no window at all.
+    void checkEditor() {
+        std::unique_ptr<Effect> probe = openEffect();
+        if (!probe || (probe->record().flags & effFlagsHasEditor) == 0) {
+            return;
+        }
+        if (options.skipEditor) {
+            report.note("editor checks skipped (--skip-editor)");
+            return;
+        }
+        ERect* rect = nullptr;
+        probe->dispatch(effEditGetRect, 0, 0, &rect);
+        const bool sized = rect != nullptr && rect->right > rect->left && rect->bottom > rect->top &&
+                           rect->right - rect->left <= 4096 && rect->bottom - rect->top <= 4096;
+        if (ours) {
+            report.check("editor: rectangle known before the first open", sized);
+        }
+        probe.reset();
+
+        std::string error;
+        std::unique_ptr<HostWindow> window = HostWindow::open(sized ? rect->right - rect->left : 400,
+                                                              sized ? rect->bottom - rect->top : 300, error);
+        if (!window) {
+            report.note("editor checks in a host window skipped: " + error);
+        }
+        const int rounds = 20 * options.strictness;
+        if (window) {
+            checkEditorRounds("editor: opened cold, before the sample rate is set, idled and closed", *window, 1, true);
+            checkEditorRounds("editor: opened, idled and closed " + std::to_string(rounds) + " times in a row",
+                              *window, rounds, false);
+            checkEditorWhileBusy(*window);
+        }
+        if (ours) {
+            std::unique_ptr<Effect> effect = openEffect();
+            bool ok = effect != nullptr;
+            for (int i = 0; i < rounds && ok; ++i) {
+                ok = effect->dispatch(effEditOpen, 0, 0, nullptr) == 1;
+                effect->dispatch(effEditIdle);
+                effect->dispatch(effEditClose);
+            }
+            report.check("editor: opened without a window " + std::to_string(rounds) + " times", ok);
+            if (effect && window) {
+                effect->dispatch(effEditOpen, 0, 0, window->handle());
+                effect->dispatch(effEditOpen, 0, 0, window->handle());
+                effect->dispatch(effEditIdle);
+                effect->dispatch(effEditClose);
+                effect->dispatch(effEditClose);
+                effect->dispatch(effEditIdle);
+                report.check("editor: opened twice without a close, closed twice, idled when closed", true);
+            }
+        }
+    }
+
+    void idleEditor(Effect& effect, HostWindow& window, int passes) {
+        for (int i = 0; i < passes; ++i) {
+            window.serviceEvents();
+            effect.dispatch(effEditIdle);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    }
+
+    void checkEditorRounds(const std::string& name, HostWindow& window, int rounds, bool cold) {
+        std::unique_ptr<Effect> effect = openEffect();
+        if (!effect) {
+            report.check(name, false, lastError);
+            return;
+        }
+        if (!cold) {
+            prepare(*effect, 44100.0f, 512);
+        }
+        for (int i = 0; i < rounds; ++i) {
+            effect->dispatch(effEditOpen, 0, 0, window.handle());
+            idleEditor(*effect, window, 3);
+            effect->dispatch(effEditClose);
+            window.serviceEvents();
+        }
+        report.check(name, true);
+    }
+
+    // The user-interface thread opens, idles and closes the editor while the
+    // audio thread processes and a third thread automates every parameter.
+    void checkEditorWhileBusy(HostWindow& window) {
+        std::unique_ptr<Effect> effect = openEffect();
+        if (!effect || effect->record().processReplacing == nullptr) {
+            return;
+        }
+        AEffect& r = effect->record();
+        prepare(*effect, 44100.0f, 256);
+        std::atomic<bool> stop{false};
+        std::atomic<bool> bad{false};
+        std::thread audio([&] {
+            const std::int32_t channels = std::max<std::int32_t>(std::max(r.numInputs, r.numOutputs), 1);
+            AudioBuffers in(channels, 256), out(channels, 256);
+            std::mt19937 random(options.seed);
+            in.fillNoise(random);
+            while (!stop.load()) {
+                r.processReplacing(&r, in.data(), out.data(), 256);
+                bad.store(bad.load() || !badSamples(out, 256).empty());
+            }
+        });
+        std::thread automation([&] {
+            std::mt19937 random(options.seed + 2);
+            std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+            while (!stop.load()) {
+                for (std::int32_t i = 0; i < r.numParams; ++i) {
+                    r.setParameter(&r, i, unit(random));
+                }
+            }
+        });
+        for (int round = 0; round < 5 * options.strictness; ++round) {
+            effect->dispatch(effEditOpen, 0, 0, window.handle());
+            idleEditor(*effect, window, 10);
+            effect->dispatch(effEditClose);
+        }
+        stop.store(true);
+        automation.join();
+        audio.join();
+        report.check("editor: opened, idled and closed while processing and automating from other threads",
+                     !bad.load(), bad.load() ? "non-finite or subnormal output" : "");
     }
 
     const Options& options;
