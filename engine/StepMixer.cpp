@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "engine/StepClock.h"
 #include "engine/Tempo.h"
 
 namespace stipplewave {
@@ -117,6 +118,8 @@ void StepMixer::refreshTempo() {
     const StepLengths lengths = stepLengths(param(kBpmParam), getSampleRate());
     samplesPerBar = lengths.samplesPerBar;
     samplesPerSixteenth = lengths.samplesPerSixteenth;
+    barBoundary = boundaryCount(samplesPerBar);
+    sixteenthBoundary = boundaryCount(samplesPerSixteenth);
 }
 
 }  // namespace stipplewave

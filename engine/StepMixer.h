@@ -73,6 +73,22 @@ protected:
     std::int32_t sixteenthCounter = 0;
     std::int32_t step = 0;
     char programName[kProgramNameSize] = {};
+    // The counter values at which the clocks reach their boundaries, worked
+    // out from the lengths at each refresh (kStoppedClock: never).
+    std::int32_t barBoundary = 0;
+    std::int32_t sixteenthBoundary = 0;
+
+private:
+    // The step gate (StepGate.cpp).
+    void runGate(float** inputs, float** outputs, std::int32_t sampleFrames, bool accumulate);
+    std::int32_t runLength(std::int32_t remaining) const;
+    void countOn(std::int32_t samples);
+    void clockOneSample();
+    void flipAtRandom();
+    void flipStepsTogether(float randomize);
+    void flipSwitchesApart(float randomize);
+    void flipSwitch(std::int32_t index);
+    void tellEditor();
 };
 
 }  // namespace stipplewave

@@ -4,7 +4,7 @@
 // (Linux) or by the module definition file (Windows).
 #include <new>
 
-#include "engine/StepMixer.h"
+#include "engine/StepMixerEdit.h"
 #include "host/Module.h"
 
 #if defined(_WIN32)
@@ -16,7 +16,7 @@
 namespace {
 
 stipplewave::HostEffect* newEffect(stipplewave::AudioMasterCallback hostCallback) {
-    return new (std::nothrow) stipplewave::StepMixer(hostCallback);
+    return new (std::nothrow) stipplewave::StepMixerEdit(hostCallback);
 }
 
 }  // namespace

@@ -295,7 +295,11 @@ void Frame::windowButtonDown(platform::Window& pressedWindow, Point where) {
     mouse(context, where);
 }
 
+// The drop registration goes while the window still exists: revoking it
+// on a dead window at the frame's destruction would fail and leave the
+// platform holding the drop target.
 void Frame::windowDestroyed(platform::Window&) {
+    setDropActive(false);
     windowOpen = false;
     parentWindow = nullptr;
 }

@@ -150,6 +150,8 @@ public:
     // The child window's reports.
     void windowPaint(platform::Window& window, platform::Surface& surface) override;
     void windowButtonDown(platform::Window& window, Point where) override;
+    // The window went away from outside: its drop registration is revoked
+    // and the frame stops drawing; it waits for its deletion.
     void windowDestroyed(platform::Window& window) override;
 
     // How many entries the view list grows by when it is full.

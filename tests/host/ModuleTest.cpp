@@ -62,8 +62,7 @@ TEST_F(ModuleTest, TheRecordCarriesTheStepMixersIdentity) {
     EXPECT_EQ(e->numParams, 35);
     EXPECT_EQ(e->numInputs, 2);
     EXPECT_EQ(e->numOutputs, 2);
-    EXPECT_EQ(e->flags & effFlagsCanReplacing, effFlagsCanReplacing);
-    EXPECT_EQ(e->flags & ~(effFlagsCanReplacing | effFlagsHasEditor), 0);
+    EXPECT_EQ(e->flags, effFlagsCanReplacing | effFlagsHasEditor);
     EXPECT_EQ(e->resvd1, 0);
     EXPECT_EQ(e->resvd2, 0);
     EXPECT_EQ(e->initialDelay, 0);

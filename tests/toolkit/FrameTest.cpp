@@ -392,6 +392,50 @@ TEST_F(FrameTest, AWindowDestroyedFromOutsideEndsPaintingQuietly) {
     EXPECT_EQ(log.deleted, 1);
 }
 
+TEST_F(FrameTest, PaintsPendingForAFrameThatIsGoneAreDropped) {
+    ViewLog log;
+    auto frame = std::make_unique<Frame>(Rect(0, 0, 20, 20), hostWindow, nullptr);
+    frame->addView(new LoggingView(log, "v", Rect()));
+    ASSERT_TRUE(windows.newestWindow()->isPaintPending()) << "a new window has its area to paint";
+    frame.reset();
+    windows.dispatchOnePendingPaint();
+    windows.processPendingEvents();
+    EXPECT_EQ(log.deleted, 1);
+    EXPECT_EQ(log.draws("v"), 0);
+    EXPECT_EQ(windows.paintDispatches, 1);
+    EXPECT_EQ(windows.eventPasses, 1);
+}
+
+// A view whose draw deletes another frame, as an editor closing during a
+// paint would.
+class FrameDeletingView : public View {
+public:
+    explicit FrameDeletingView(std::unique_ptr<Frame>& doomed) : View(Rect()), victim(doomed) {}
+    void draw(DrawContext&) override {
+        ++draws;
+        victim.reset();
+    }
+    std::unique_ptr<Frame>& victim;
+    int draws = 0;
+};
+
+TEST_F(FrameTest, AFrameDeletedWhileAnotherPaintsIsNotPaintedAfterwards) {
+    ViewLog log;
+    std::unique_ptr<Frame> second;
+    Frame first(Rect(0, 0, 20, 20), hostWindow, nullptr);
+    auto* deleter = new FrameDeletingView(second);
+    first.addView(deleter);
+    second = std::make_unique<Frame>(Rect(0, 0, 20, 20), hostWindow, nullptr);
+    second->addView(new LoggingView(log, "second", Rect()));
+    ASSERT_EQ(windows.windows().size(), 2u);
+
+    windows.processPendingEvents();
+    EXPECT_EQ(deleter->draws, 1);
+    EXPECT_EQ(second, nullptr);
+    EXPECT_EQ(log.draws("second"), 0);
+    EXPECT_EQ(windows.windows().size(), 1u);
+}
+
 TEST_F(FrameTest, WithoutAParentOrAWindowTheFrameHasNoWindowAndIdlesQuietly) {
     ViewLog log;
     windows.refuseWindows = true;
@@ -509,6 +553,22 @@ TEST_F(FrameTest, TheWindowIsRegisteredForDropsWhileItExists) {
         Frame orphan(Rect(0, 0, 20, 20), nullptr, nullptr);
     }
     EXPECT_EQ(registrar.events.size(), 4u);
+    setDropRegistrar(previous);
+}
+
+TEST_F(FrameTest, AWindowDestroyedFromOutsideLosesItsDropRegistrationAtOnce) {
+    RecordingRegistrar registrar;
+    DropRegistrar* previous = setDropRegistrar(&registrar);
+    {
+        Frame frame(Rect(0, 0, 20, 20), hostWindow, nullptr);
+        void* handle = frame.getWindow()->nativeHandle();
+        windows.newestWindow()->destroyFromOutside();
+        EXPECT_EQ(registrar.events, (std::vector<std::string>{"register", "revoke"}));
+        EXPECT_EQ(registrar.revokedWindow, handle);
+        EXPECT_FALSE(frame.isDropActive());
+    }
+    // Nothing more to revoke when the frame goes.
+    EXPECT_EQ(registrar.events, (std::vector<std::string>{"register", "revoke"}));
     setDropRegistrar(previous);
 }
 

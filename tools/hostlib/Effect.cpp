@@ -1,5 +1,6 @@
 #include "tools/hostlib/Effect.h"
 
+#include <cstdlib>
 #include <cstring>
 
 namespace vsthost {
@@ -43,6 +44,29 @@ std::string Effect::vendorString() { return textQuery(effGetVendorString, 0); }
 std::string Effect::productString() { return textQuery(effGetProductString, 0); }
 std::string Effect::effectName() { return textQuery(effGetEffectName, 0); }
 std::string Effect::programName() { return textQuery(effGetProgramName, 0); }
+
+std::string trimmed(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) {
+        return "";
+    }
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+std::int32_t Effect::findParameter(const std::string& nameOrIndex) {
+    const std::int32_t count = effect->numParams;
+    const std::string name = trimmed(nameOrIndex);
+    if (!name.empty() && name.find_first_not_of("0123456789") == std::string::npos && name.size() <= 9) {
+        const int index = std::atoi(name.c_str());
+        return index < count ? index : -1;
+    }
+    for (std::int32_t i = 0; i < count; ++i) {
+        if (trimmed(parameterName(i)) == name) {
+            return i;
+        }
+    }
+    return -1;
+}
 
 std::string fourCharacters(std::int32_t id) {
     std::string text;

@@ -31,6 +31,9 @@ public:
     std::string productString();
     std::string effectName();
     std::string programName();
+    // The parameter with this name as the module reports it (spaces around
+    // it ignored) or with this index; -1 when there is none.
+    std::int32_t findParameter(const std::string& nameOrIndex);
 
 private:
     Effect(TestHost& owner, AEffect* record) : host(owner), effect(record) {}
@@ -39,6 +42,9 @@ private:
     TestHost& host;
     AEffect* effect;
 };
+
+// The text without the spaces around it.
+std::string trimmed(const std::string& text);
 
 // "TVK1" for 0x54564B31; non-printable bytes as '.'.
 std::string fourCharacters(std::int32_t id);

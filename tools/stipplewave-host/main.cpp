@@ -18,6 +18,20 @@ const Command kCommands[] = {
     {"validate", "validate MODULE [--strictness 1..10] [--seed N] [--skip-editor]\n"
                  "                               check a module the way plug-in validators do",
      vsthost::runValidate},
+#if defined(STIPPLEWAVE_HOST_RENDER)
+    {"render", "render MODULE --in IN --out OUT [--bpm N] [--host-tempo N] [--set NAME=VALUE]...\n"
+               "         [--block N] [--rate N]\n"
+               "                               run an audio file through the effect (render --help: details)",
+     vsthost::runRender},
+#endif
+#if defined(STIPPLEWAVE_HOST_EDITOR)
+    {"snapshot", "snapshot MODULE --out editor.png [--set NAME=VALUE]... [--idle-ms N]\n"
+                 "                               open the editor in an X11 window and save it as a PNG",
+     vsthost::runSnapshot},
+    {"edit", "edit MODULE [--set NAME=VALUE]...\n"
+             "                               open the editor for use; prints the automation it sends",
+     vsthost::runEdit},
+#endif
 };
 
 void printUsage(std::FILE* out) {
