@@ -3,10 +3,13 @@
 // the views built on them) are written once against these interfaces; each
 // backend lives in a folder of its own:
 //
-//   toolkit/win32/   Windows GDI and USER surfaces, resources, input, time
+//   toolkit/win32/   Windows GDI and USER surfaces, resources, input, time,
+//                    and the frame's window class and child windows
 //   toolkit/raster/  software surfaces of 32-bit pixels (any target), text
-//                    through FreeType where it is available, headless input
-//                    and time that tests can script
+//                    through FreeType where it is available, headless
+//                    windows, input and time that tests can script
+//   toolkit/x11/     child windows of a Linux host's X11 window that show
+//                    raster pixels, and the pointer state of that display
 //
 // Windows are reached through `Window`: its place on the screen and a
 // surface over its pixels (win32: an HWND and GetDC; headless: pixels in
@@ -14,10 +17,10 @@
 // system that makes a child `Window` of the host's native window and tells
 // a listener of paint requests (with the surface to draw on), button
 // presses (in client pixels) and the window's destruction, and that
-// dispatches a pending paint during mouse tracking. A window backend for
-// Linux puts raster surfaces on an X11 child window the same way: its
-// `borrowSurface` hands out a raster surface over the window's backing
-// pixels, which it then puts on the window, and it brings its own
+// dispatches a pending paint during mouse tracking. The X11 backend puts
+// raster surfaces on an X11 child window the same way: its `borrowSurface`
+// hands out a raster surface over the window's backing pixels, which it
+// puts on the window when the surface ends, and it brings its own
 // `InputState` (pointer and modifier state of its display).
 //
 // Threading: every object here is used on the user-interface thread only.
@@ -248,8 +251,9 @@ struct Services {
     WindowSystem* windows = nullptr;
 };
 
-// The services in use: the target's own (win32 on Windows; raster with
-// headless input on Linux) until replaced.
+// The services in use: the target's own until replaced. Windows: win32
+// throughout. Linux: raster graphics, with X11 windows and input when a
+// display can be opened at the first look, else headless ones.
 const Services& services();
 // Replaces the services; a null member keeps the current one. Returns the
 // services that were in use.

@@ -86,21 +86,6 @@ protected:
     HWND host = nullptr;
 };
 
-TEST(FrameClassName, IsPluginAndTheInstanceInEightLowerCaseHexDigits) {
-    const struct {
-        std::uint32_t instance;
-        const char* name;
-    } cases[] = {
-        {0x1A2B3Cu, "Plugin001a2b3c"},
-        {0u, "Plugin00000000"},
-        {0x10000000u, "Plugin10000000"},
-        {0xFFFFFFFFu, "Pluginffffffff"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(frameClassName(c.instance), c.name) << std::hex << c.instance;
-    }
-}
-
 TEST(DefaultServices, UseTheWin32WindowSystem) {
     EXPECT_EQ(platform::defaultServices().windows, &win32::sharedWindowSystem());
 }

@@ -7,7 +7,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -29,8 +29,6 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
-
-extern char** environ;
 
 namespace stipplewave::test {
 namespace {
@@ -55,19 +53,25 @@ public:
             return;
         }
         const std::string fd = std::to_string(ready[1]);
-        const char* arguments[] = {"Xvfb",  "-displayfd", fd.c_str(), "-screen", "0",
-                                   "640x480x24", "-nolisten", "tcp", "-noreset", nullptr};
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addclose(&actions, ready[0]);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        const int spawned = posix_spawnp(&server, "Xvfb", &actions, nullptr, const_cast<char**>(arguments), environ);
-        posix_spawn_file_actions_destroy(&actions);
+        server = fork();
+        if (server == 0) {
+            // Ends with this program even if it crashes; keeps none of its
+            // output open.
+            prctl(PR_SET_PDEATHSIG, SIGTERM);
+            const int nothing = open("/dev/null", O_RDWR);
+            dup2(nothing, 0);
+            dup2(nothing, 1);
+            dup2(nothing, 2);
+            close(ready[0]);
+            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp",
+                   "-noreset", static_cast<char*>(nullptr));
+            _exit(127);
+        }
         close(ready[1]);
-        if (spawned != 0) {
+        if (server < 0) {
             close(ready[0]);
             server = 0;
-            why = "Xvfb could not be started (package xvfb)";
+            why = "no process for Xvfb";
             return;
         }
         std::atexit(stopServer);
@@ -82,7 +86,7 @@ public:
         }
         close(ready[0]);
         if (number.empty()) {
-            why = "Xvfb did not report a display";
+            why = "Xvfb did not start or report a display (package xvfb)";
             return;
         }
         displayName = ":" + number;

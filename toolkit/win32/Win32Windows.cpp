@@ -2,7 +2,6 @@
 
 #include <ole2.h>
 
-
 #include "toolkit/Frame.h"
 #include "toolkit/win32/Win32Graphics.h"
 

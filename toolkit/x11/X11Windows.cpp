@@ -70,9 +70,11 @@ struct ErrorRoute {
     XErrorHandler previous = nullptr;
 };
 
+// Never destroyed: window systems that are static objects themselves close
+// their connections at exit, in whatever order exit takes them.
 ErrorRoute& errorRoute() {
-    static ErrorRoute route;
-    return route;
+    static ErrorRoute* const route = new ErrorRoute;
+    return *route;
 }
 
 int swallowOurErrors(Display* display, XErrorEvent* error) {
