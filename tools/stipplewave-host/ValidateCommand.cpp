@@ -557,11 +557,13 @@ private:
         if (ours) {
             report.check("editor: rectangle known before the first open", sized);
         }
+        // The rectangle belongs to the editor, which goes with the effect.
+        const std::int32_t width = sized ? rect->right - rect->left : 400;
+        const std::int32_t height = sized ? rect->bottom - rect->top : 300;
         probe.reset();
 
         std::string error;
-        std::unique_ptr<HostWindow> window = HostWindow::open(sized ? rect->right - rect->left : 400,
-                                                              sized ? rect->bottom - rect->top : 300, error);
+        std::unique_ptr<HostWindow> window = HostWindow::open(width, height, error);
         if (!window) {
             report.note("editor checks in a host window skipped: " + error);
         }
