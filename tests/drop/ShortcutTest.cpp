@@ -84,7 +84,7 @@ protected:
         expected = shortPath(target);
         ASSERT_FALSE(expected.empty());
 
-        for (const char* shortcut : {"LINK.LNK", "lower.lnk", "MiXeD.LnK", "LINK.LNK.TXT", "LINKNODOT"}) {
+        for (const char* shortcut : {"LINK.LNK", "lower.lnk", "MiXeD.LnK", "TWO.DOTS.LNK", "LINK.LNK.TXT", "LINKNODOT"}) {
             saveShortcut(at(shortcut), target);
         }
         saveShortcut(at("NOPATH.LNK"), "");
@@ -111,7 +111,7 @@ protected:
 };
 
 TEST_F(ShortcutTest, NamesEndingInLnkInAnyCaseBecomeTheirTargetsShortPath) {
-    for (const char* shortcut : {"LINK.LNK", "lower.lnk", "MiXeD.LnK"}) {
+    for (const char* shortcut : {"LINK.LNK", "lower.lnk", "MiXeD.LnK", "TWO.DOTS.LNK"}) {
         EXPECT_EQ(resolved(at(shortcut)), expected) << shortcut;
     }
 }
