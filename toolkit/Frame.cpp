@@ -56,7 +56,7 @@ void View::retain() { ++refCount; }
 namespace {
 
 DropRegistrar*& installedRegistrar() {
-    static DropRegistrar* registrar = nullptr;
+    static DropRegistrar* registrar = defaultDropRegistrar();
     return registrar;
 }
 

@@ -86,10 +86,13 @@ public:
     virtual void revokeDropTarget(platform::ChildWindow& window) = 0;
 };
 
-// The registrar frames use (none until one is installed: then the frame
-// keeps its drop state without registering anything). Returns the previous.
+// The registrar frames use; without one the frame keeps its drop state
+// without registering anything. Returns the previous.
 DropRegistrar* setDropRegistrar(DropRegistrar* registrar);
 DropRegistrar* dropRegistrar();
+// The registrar in use until another is installed: OLE's registration of a
+// DropTarget (toolkit/DropTarget.h) on Windows, none elsewhere.
+DropRegistrar* defaultDropRegistrar();
 
 class Frame : public View, public platform::WindowListener {
 public:

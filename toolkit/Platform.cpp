@@ -1,5 +1,7 @@
 #include "toolkit/Platform.h"
 
+#include "toolkit/Frame.h"
+
 #if defined(_WIN32)
 #include "toolkit/win32/Win32Graphics.h"
 #include "toolkit/win32/Win32Windows.h"
@@ -57,3 +59,12 @@ Services setServices(const Services& replacement) {
 }
 
 }  // namespace stipplewave::platform
+
+#if !defined(_WIN32)
+namespace stipplewave {
+
+// Linux has no drop target: no registration without XDND.
+DropRegistrar* defaultDropRegistrar() { return nullptr; }
+
+}  // namespace stipplewave
+#endif

@@ -556,6 +556,15 @@ TEST_F(FrameTest, TheWindowIsRegisteredForDropsWhileItExists) {
     setDropRegistrar(previous);
 }
 
+#if !defined(_WIN32)
+// Linux has no drop target: frames register nothing unless a registrar is
+// installed. (Windows registers with OLE; see tests/drop.)
+TEST(DefaultDropRegistrar, IsNoneOnLinux) {
+    EXPECT_EQ(defaultDropRegistrar(), nullptr);
+    EXPECT_EQ(dropRegistrar(), nullptr);
+}
+#endif
+
 TEST_F(FrameTest, AWindowDestroyedFromOutsideLosesItsDropRegistrationAtOnce) {
     RecordingRegistrar registrar;
     DropRegistrar* previous = setDropRegistrar(&registrar);
