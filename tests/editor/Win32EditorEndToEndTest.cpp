@@ -10,6 +10,7 @@
 #include <memory>
 #include <thread>
 
+#include "tests/editor/EndToEndExpectations.h"
 #include "tools/hostlib/Effect.h"
 
 namespace vsthost {
@@ -117,11 +118,7 @@ TEST_F(Win32EditorTest, AClickOnStepSixTurnsItOffAndTellsTheHost) {
     idleFor(150);
     sendMouse(MOUSEEVENTF_LEFTUP);
     idleFor(100);
-    EXPECT_EQ(effect->getParameter(5), 0.0f);
-    const auto automated = host.requestsWithOpcode(audioMasterAutomate);
-    ASSERT_EQ(automated.size(), 1u);
-    EXPECT_EQ(automated[0].index, 5);
-    EXPECT_EQ(automated[0].opt, 0.0f);
+    expectStepSixTurnedOff(host, *effect);
     EXPECT_EQ(pixelAt(100, 20), kOffCentre);
 }
 
@@ -131,7 +128,7 @@ TEST_F(Win32EditorTest, ASliderDragSendsBeginAutomationAndEndEdit) {
     SetCursorPos(start.x, start.y);
     // The user's hand, on its own thread: the slider's drag loop holds the
     // user-interface thread until the button goes up.
-    std::thread hand([this, start] {
+    std::thread hand([this] {
         sendMouse(MOUSEEVENTF_LEFTDOWN);
         Sleep(300);
         for (int x = 240; x >= 80; x -= 20) {
@@ -140,21 +137,11 @@ TEST_F(Win32EditorTest, ASliderDragSendsBeginAutomationAndEndEdit) {
             Sleep(40);
         }
         sendMouse(MOUSEEVENTF_LEFTUP);
-        (void)start;
     });
     idleFor(1500);
     hand.join();
     idleFor(100);
-    const auto begins = host.requestsWithOpcode(audioMasterBeginEdit);
-    const auto ends = host.requestsWithOpcode(audioMasterEndEdit);
-    const auto automated = host.requestsWithOpcode(audioMasterAutomate);
-    ASSERT_EQ(begins.size(), 1u);
-    ASSERT_EQ(ends.size(), 1u);
-    EXPECT_EQ(begins[0].index, 33);
-    EXPECT_EQ(ends[0].index, 33);
-    ASSERT_GE(automated.size(), 2u);
-    EXPECT_GT(effect->getParameter(33), 0.5f) << "dragged to the left, towards 1";
-    EXPECT_EQ(automated.back().opt, effect->getParameter(33));
+    expectRandomizeDragBracketed(host, *effect);
 }
 
 }  // namespace

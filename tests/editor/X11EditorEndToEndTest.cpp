@@ -12,6 +12,7 @@
 #include <memory>
 #include <thread>
 
+#include "tests/editor/EndToEndExpectations.h"
 #include "tools/hostlib/Effect.h"
 #include "tools/hostlib/X11HostWindow.h"
 
@@ -116,11 +117,7 @@ TEST_F(X11EditorTest, AClickOnStepSixTurnsItOffAndTellsTheHost) {
     idleFor(100);
     pointer->button(false);
     idleFor(100);
-    EXPECT_EQ(effect->getParameter(5), 0.0f);
-    const auto automated = host.requestsWithOpcode(audioMasterAutomate);
-    ASSERT_EQ(automated.size(), 1u);
-    EXPECT_EQ(automated[0].index, 5);
-    EXPECT_EQ(automated[0].opt, 0.0f);
+    expectStepSixTurnedOff(host, *effect);
     EXPECT_EQ(pixelAt(100, 20), kOffCentre);
 }
 
@@ -141,19 +138,7 @@ TEST_F(X11EditorTest, ASliderDragSendsBeginAutomationAndEndEdit) {
     idleFor(1200);
     hand.join();
     idleFor(100);
-    const auto begins = host.requestsWithOpcode(audioMasterBeginEdit);
-    const auto ends = host.requestsWithOpcode(audioMasterEndEdit);
-    const auto automated = host.requestsWithOpcode(audioMasterAutomate);
-    ASSERT_EQ(begins.size(), 1u);
-    ASSERT_EQ(ends.size(), 1u);
-    EXPECT_EQ(begins[0].index, 33);
-    EXPECT_EQ(ends[0].index, 33);
-    ASSERT_GE(automated.size(), 2u);
-    for (const auto& request : automated) {
-        EXPECT_EQ(request.index, 33);
-    }
-    EXPECT_GT(effect->getParameter(33), 0.5f) << "dragged to the left, towards 1";
-    EXPECT_EQ(automated.back().opt, effect->getParameter(33));
+    expectRandomizeDragBracketed(host, *effect);
 }
 
 }  // namespace

@@ -428,6 +428,21 @@ private:
         }
     }
 
+    // What the audio thread does in the concurrency checks: blocks of noise
+    // until told to stop, noting any output that is not a normal number.
+    void processNoiseUntil(AEffect& r, const std::atomic<bool>& stop, std::atomic<bool>& bad) {
+        const std::int32_t channels = std::max<std::int32_t>(std::max(r.numInputs, r.numOutputs), 1);
+        AudioBuffers in(channels, 256), out(channels, 256);
+        std::mt19937 random(options.seed);
+        in.fillNoise(random);
+        while (!stop.load()) {
+            r.processReplacing(&r, in.data(), out.data(), 256);
+            if (!badSamples(out, 256).empty()) {
+                bad.store(true);
+            }
+        }
+    }
+
     void checkAutomationWhileProcessing() {
         std::unique_ptr<Effect> effect = openEffect();
         if (!effect || effect->record().processReplacing == nullptr) {
@@ -437,18 +452,7 @@ private:
         prepare(*effect, 48000.0f, 256);
         std::atomic<bool> stop{false};
         std::atomic<bool> bad{false};
-        std::thread audio([&] {
-            const std::int32_t channels = std::max<std::int32_t>(std::max(r.numInputs, r.numOutputs), 1);
-            AudioBuffers in(channels, 256), out(channels, 256);
-            std::mt19937 random(options.seed);
-            in.fillNoise(random);
-            while (!stop.load()) {
-                r.processReplacing(&r, in.data(), out.data(), 256);
-                if (!badSamples(out, 256).empty()) {
-                    bad.store(true);
-                }
-            }
-        });
+        std::thread audio([&] { processNoiseUntil(r, stop, bad); });
         std::thread automation([&] {
             std::mt19937 random(options.seed + 1);
             std::uniform_real_distribution<float> unit(0.0f, 1.0f);
@@ -632,16 +636,7 @@ private:
         prepare(*effect, 44100.0f, 256);
         std::atomic<bool> stop{false};
         std::atomic<bool> bad{false};
-        std::thread audio([&] {
-            const std::int32_t channels = std::max<std::int32_t>(std::max(r.numInputs, r.numOutputs), 1);
-            AudioBuffers in(channels, 256), out(channels, 256);
-            std::mt19937 random(options.seed);
-            in.fillNoise(random);
-            while (!stop.load()) {
-                r.processReplacing(&r, in.data(), out.data(), 256);
-                bad.store(bad.load() || !badSamples(out, 256).empty());
-            }
-        });
+        std::thread audio([&] { processNoiseUntil(r, stop, bad); });
         std::thread automation([&] {
             std::mt19937 random(options.seed + 2);
             std::uniform_real_distribution<float> unit(0.0f, 1.0f);
