@@ -115,7 +115,11 @@ TEST_F(Win32EditorTest, AClickOnStepSixTurnsItOffAndTellsTheHost) {
     const POINT p = onScreen(100, 20);
     SetCursorPos(p.x, p.y);
     sendMouse(MOUSEEVENTF_LEFTDOWN);
-    idleFor(150);
+    // Hold the button until the press has been handled: under emulation a
+    // message can take longer than a quick click lasts.
+    for (int waited = 0; waited < 3000 && host.requestsWithOpcode(audioMasterAutomate).empty(); waited += 50) {
+        idleFor(50);
+    }
     sendMouse(MOUSEEVENTF_LEFTUP);
     idleFor(100);
     expectStepSixTurnedOff(host, *effect);
@@ -128,17 +132,24 @@ TEST_F(Win32EditorTest, ASliderDragSendsBeginAutomationAndEndEdit) {
     SetCursorPos(start.x, start.y);
     // The user's hand, on its own thread: the slider's drag loop holds the
     // user-interface thread until the button goes up.
-    std::thread hand([this] {
+    std::atomic<bool> released{false};
+    std::thread hand([this, &released] {
         sendMouse(MOUSEEVENTF_LEFTDOWN);
-        Sleep(300);
+        // Move only once the drag has begun, however slow the machine.
+        for (int waited = 0; waited < 3000 && host.requestsWithOpcode(audioMasterBeginEdit).empty(); waited += 20) {
+            Sleep(20);
+        }
         for (int x = 240; x >= 80; x -= 20) {
             const POINT p = onScreen(x, 118);
             SetCursorPos(p.x, p.y);
             Sleep(40);
         }
         sendMouse(MOUSEEVENTF_LEFTUP);
+        released.store(true);
     });
-    idleFor(1500);
+    for (int waited = 0; waited < 10000 && !released.load(); waited += 50) {
+        idleFor(50);
+    }
     hand.join();
     idleFor(100);
     expectRandomizeDragBracketed(host, *effect);

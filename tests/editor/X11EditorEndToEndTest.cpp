@@ -114,7 +114,11 @@ TEST_F(X11EditorTest, AClickOnStepSixTurnsItOffAndTellsTheHost) {
     host.clearRequests();
     pointer->moveTo(100, 20);
     pointer->button(true);
-    idleFor(100);
+    // Hold the button until the press has been handled, however slow the
+    // machine.
+    for (int waited = 0; waited < 3000 && host.requestsWithOpcode(audioMasterAutomate).empty(); waited += 50) {
+        idleFor(50);
+    }
     pointer->button(false);
     idleFor(100);
     expectStepSixTurnedOff(host, *effect);
@@ -125,17 +129,24 @@ TEST_F(X11EditorTest, ASliderDragSendsBeginAutomationAndEndEdit) {
     host.clearRequests();
     // The user's hand, on its own thread: the slider's drag loop holds the
     // user-interface thread until the button goes up.
-    std::thread hand([this] {
+    std::atomic<bool> released{false};
+    std::thread hand([this, &released] {
         pointer->moveTo(250, 118);
         pointer->button(true);
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        // Move only once the drag has begun, however slow the machine.
+        for (int waited = 0; waited < 3000 && host.requestsWithOpcode(audioMasterBeginEdit).empty(); waited += 20) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
         for (int x = 240; x >= 80; x -= 20) {
             pointer->moveTo(x, 118);
             std::this_thread::sleep_for(std::chrono::milliseconds(40));
         }
         pointer->button(false);
+        released.store(true);
     });
-    idleFor(1200);
+    for (int waited = 0; waited < 10000 && !released.load(); waited += 50) {
+        idleFor(50);
+    }
     hand.join();
     idleFor(100);
     expectRandomizeDragBracketed(host, *effect);
