@@ -283,19 +283,25 @@ std::unique_ptr<platform::Surface> X11ChildWindow::borrowSurface() {
 
 namespace {
 
-unsigned int liveMask(Display* display) {
+struct PointerState {
+    Point root;
+    unsigned int mask = 0;
+};
+
+// Where the pointer is on the root window, and which buttons and modifiers
+// are held, right now; nothing held without a display.
+PointerState queryPointer(Display* display) {
+    PointerState state;
     if (display == nullptr) {
-        return 0;
+        return state;
     }
     ::Window root = 0;
     ::Window child = 0;
-    int rootX = 0;
-    int rootY = 0;
     int windowX = 0;
     int windowY = 0;
-    unsigned int mask = 0;
-    XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &windowX, &windowY, &mask);
-    return mask;
+    XQueryPointer(display, DefaultRootWindow(display), &root, &child, &state.root.h, &state.root.v, &windowX,
+                  &windowY, &state.mask);
+    return state;
 }
 
 }  // namespace
@@ -329,24 +335,10 @@ bool X11Input::isDown(platform::InputKey key) const {
     if (button != 0 && windows.delivery != nullptr) {
         return windows.pressedButtonHeld(button);
     }
-    return (liveMask(windows.display()) & mask) != 0;
+    return (queryPointer(windows.display()).mask & mask) != 0;
 }
 
-Point X11Input::cursorPosition() const {
-    Display* display = windows.display();
-    if (display == nullptr) {
-        return Point();
-    }
-    ::Window root = 0;
-    ::Window child = 0;
-    int rootX = 0;
-    int rootY = 0;
-    int windowX = 0;
-    int windowY = 0;
-    unsigned int mask = 0;
-    XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &windowX, &windowY, &mask);
-    return Point(rootX, rootY);
-}
+Point X11Input::cursorPosition() const { return queryPointer(windows.display()).root; }
 
 // --- window system ---------------------------------------------------------------------
 
@@ -697,7 +689,7 @@ bool X11WindowSystem::pressedButtonHeld(unsigned int button) {
     const unsigned int mask = Button1Mask << (button - Button1);
     Delivery& current = *delivery;
     if (current.button != button) {
-        return (liveMask(d) & mask) != 0;
+        return (queryPointer(d).mask & mask) != 0;
     }
     ReleaseSearch search{button, false, 0};
     XEvent unused{};
@@ -715,7 +707,7 @@ bool X11WindowSystem::pressedButtonHeld(unsigned int button) {
         const auto since = std::chrono::duration_cast<std::chrono::milliseconds>(now - current.firstAnswer).count();
         return since < static_cast<long long>(current.lasted);
     }
-    return !search.found && (liveMask(d) & mask) != 0;
+    return !search.found && (queryPointer(d).mask & mask) != 0;
 }
 
 X11WindowSystem& sharedWindowSystem() {
