@@ -57,6 +57,9 @@ protected:
         ASSERT_EQ(effect->dispatch(effEditGetRect, 0, 0, &rect), 1);
         hostWindow = makeHostWindow(rect->right, rect->bottom);
         ASSERT_NE(hostWindow, nullptr);
+        // Other programs' windows on the same desktop must not come between
+        // the synthesized pointer and the editor.
+        SetWindowPos(hostWindow, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
         ASSERT_EQ(effect->dispatch(effEditOpen, 0, 0, hostWindow), 1);
         editorWindow = GetWindow(hostWindow, GW_CHILD);
         ASSERT_NE(editorWindow, nullptr) << "the editor makes its child window at once";
@@ -90,6 +93,18 @@ protected:
         ClientToScreen(editorWindow, &p);
         return p;
     }
+    // Puts the cursor on the editor at (x, y) and confirms that a press there
+    // would reach the editor's window.
+    ::testing::AssertionResult pointAt(int x, int y) {
+        const POINT p = onScreen(x, y);
+        SetCursorPos(p.x, p.y);
+        const HWND under = WindowFromPoint(p);
+        if (under != editorWindow) {
+            return ::testing::AssertionFailure() << "the window under (" << x << ", " << y << ") is " << under
+                                                 << ", not the editor's " << editorWindow;
+        }
+        return ::testing::AssertionSuccess();
+    }
     COLORREF pixelAt(int x, int y) {
         HDC dc = GetDC(editorWindow);
         const COLORREF color = GetPixel(dc, x, y);
@@ -112,8 +127,7 @@ TEST_F(Win32EditorTest, TheEditorShowsTheEffectsValues) {
 
 TEST_F(Win32EditorTest, AClickOnStepSixTurnsItOffAndTellsTheHost) {
     host.clearRequests();
-    const POINT p = onScreen(100, 20);
-    SetCursorPos(p.x, p.y);
+    ASSERT_TRUE(pointAt(100, 20));
     sendMouse(MOUSEEVENTF_LEFTDOWN);
     // Hold the button until the press has been handled: under emulation a
     // message can take longer than a quick click lasts.
@@ -128,8 +142,7 @@ TEST_F(Win32EditorTest, AClickOnStepSixTurnsItOffAndTellsTheHost) {
 
 TEST_F(Win32EditorTest, ASliderDragSendsBeginAutomationAndEndEdit) {
     host.clearRequests();
-    const POINT start = onScreen(250, 118);
-    SetCursorPos(start.x, start.y);
+    ASSERT_TRUE(pointAt(250, 118));
     // The user's hand, on its own thread: the slider's drag loop holds the
     // user-interface thread until the button goes up.
     std::atomic<bool> released{false};
