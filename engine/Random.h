@@ -1,11 +1,20 @@
 // The generator behind the random flips: a linear congruential generator
 // whose 32-bit state starts at 1 on every thread and is never seeded.
 //
-// Threading: the state is thread_local and shared by every effect of this
-// module that processes on the same thread, so their draws interleave; each
-// thread that runs the audio routines has its own sequence. A draw is plain
-// arithmetic on the thread's slot (see STIPPLEWAVE_STATIC_TLS for how the
-// slot is set up).
+// Threading: the state belongs to the thread and is shared by every effect
+// of this module that processes on that thread, so their draws interleave;
+// each thread that runs the audio routines has its own sequence. A flip pass
+// loads the thread's state once, draws, and stores it back; nothing else
+// touches it, so no lock is needed.
+//
+// Where the state lives: nothing may allocate on the audio thread, and a
+// thread's first flips come on it. On ELF targets a static-TLS variable
+// (a dlopen'ed module's default dynamic TLS is set up lazily, with an
+// allocation, on a thread's first access). On Windows the compiler's
+// thread_local is emulated and allocates on a thread's first access, so the
+// state lives in the value of an operating-system TLS slot instead, which
+// every thread has from its start: 4 bytes fit in a slot's pointer-sized
+// value.
 #pragma once
 
 #include <cstdint>
@@ -22,22 +31,6 @@ inline double randomUnitFromDraw(std::int32_t draw) {
     return static_cast<double>(draw) * static_cast<double>(kRandomDrawToUnit);
 }
 
-// Static TLS on ELF targets: a dlopen'ed module's default dynamic TLS is set
-// up lazily, with an allocation, on a thread's first access, which would
-// fall on the audio thread. The emulated TLS of the Windows builds still
-// allocates once per thread, on the first draw.
-#if defined(__ELF__)
-#define STIPPLEWAVE_STATIC_TLS __attribute__((tls_model("initial-exec")))
-#else
-#define STIPPLEWAVE_STATIC_TLS
-#endif
-
-// This thread's generator state.
-inline std::uint32_t& randomState() {
-    static thread_local std::uint32_t state STIPPLEWAVE_STATIC_TLS = 1;
-    return state;
-}
-
 // Advances a generator state and returns bits 16 to 30 of the new state,
 // 0 to 32767.
 inline std::int32_t advanceRandom(std::uint32_t& state) {
@@ -45,7 +38,47 @@ inline std::int32_t advanceRandom(std::uint32_t& state) {
     return static_cast<std::int32_t>((state >> 16) & 0x7FFFu);
 }
 
+#if defined(_WIN32)
+
+// This thread's generator state, and its replacement (engine/Random.cpp).
+std::uint32_t loadRandomState();
+void storeRandomState(std::uint32_t state);
+
+#else
+
+namespace detail {
+#if defined(__ELF__)
+#define STIPPLEWAVE_STATIC_TLS __attribute__((tls_model("initial-exec")))
+#else
+#define STIPPLEWAVE_STATIC_TLS
+#endif
+inline std::uint32_t& threadRandomState() {
+    static thread_local std::uint32_t state STIPPLEWAVE_STATIC_TLS = 1;
+    return state;
+}
+}  // namespace detail
+
+inline std::uint32_t loadRandomState() { return detail::threadRandomState(); }
+inline void storeRandomState(std::uint32_t state) { detail::threadRandomState() = state; }
+
+#endif
+
+// This thread's generator for the length of one pass of draws: loaded when
+// made, stored back when the pass ends.
+class ThreadRandom {
+public:
+    ThreadRandom() : state(loadRandomState()) {}
+    ~ThreadRandom() { storeRandomState(state); }
+    ThreadRandom(const ThreadRandom&) = delete;
+    ThreadRandom& operator=(const ThreadRandom&) = delete;
+
+    std::int32_t nextDraw() { return advanceRandom(state); }
+
+private:
+    std::uint32_t state;
+};
+
 // The next draw of this thread's generator.
-inline std::int32_t nextRandomDraw() { return advanceRandom(randomState()); }
+inline std::int32_t nextRandomDraw() { return ThreadRandom().nextDraw(); }
 
 }  // namespace stipplewave

@@ -179,9 +179,9 @@ void StepMixer::flipAtRandom() {
 // One draw per step; a step that flips swaps or toggles both its switches.
 void StepMixer::flipStepsTogether(float randomize) {
     const float threshold = randomize * 0.5f;
-    std::uint32_t& state = randomState();
+    ThreadRandom random;
     for (std::int32_t i = 0; i < kNumSteps; ++i) {
-        if (threshold > randomUnitFromDraw(advanceRandom(state))) {
+        if (threshold > randomUnitFromDraw(random.nextDraw())) {
             flipSwitch(i);
             flipSwitch(kFirstRightSwitch + i);
             tellEditor();
@@ -191,9 +191,9 @@ void StepMixer::flipStepsTogether(float randomize) {
 
 // One draw per switch, all left switches first.
 void StepMixer::flipSwitchesApart(float randomize) {
-    std::uint32_t& state = randomState();
+    ThreadRandom random;
     for (std::int32_t i = 0; i < 2 * kNumSteps; ++i) {
-        if (randomUnitFromDraw(advanceRandom(state)) < randomize) {
+        if (randomUnitFromDraw(random.nextDraw()) < randomize) {
             flipSwitch(i);
             tellEditor();
         }
