@@ -1,11 +1,33 @@
-// The Windows home of each thread's generator state: the value of one TLS
-// slot, taken when the module loads. A slot's value starts as zero on every
-// thread, so the state is kept exclusive-or 1 and a fresh thread starts
-// from state 1. Reading and writing a slot touch only the thread's own
-// block: no allocation, no lock, no call into the kernel.
+// Each thread's generator state, kept where a thread's first access does
+// not allocate:
+// - ELF: a static-TLS variable. A dlopen'ed module's default (dynamic) TLS
+//   is set up lazily, with an allocation, on a thread's first access.
+// - Windows: the compiler emulates thread_local and allocates on a thread's
+//   first access, so the state is the value of one operating-system TLS
+//   slot, taken when the module loads. A slot's value starts as zero on
+//   every thread, so the state is kept exclusive-or 1 and a fresh thread
+//   starts from state 1. Reading and writing a slot touch only the thread's
+//   own block: no allocation, no lock, no call into the kernel.
 #include "engine/Random.h"
 
-#if defined(_WIN32)
+#if !defined(_WIN32)
+
+namespace stipplewave {
+namespace {
+
+#if defined(__ELF__)
+__attribute__((tls_model("initial-exec")))
+#endif
+thread_local std::uint32_t threadState = 1;
+
+}  // namespace
+
+std::uint32_t loadRandomState() { return threadState; }
+void storeRandomState(std::uint32_t state) { threadState = state; }
+
+}  // namespace stipplewave
+
+#else
 
 #include <windows.h>
 

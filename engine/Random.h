@@ -7,14 +7,8 @@
 // loads the thread's state once, draws, and stores it back; nothing else
 // touches it, so no lock is needed.
 //
-// Where the state lives: nothing may allocate on the audio thread, and a
-// thread's first flips come on it. On ELF targets a static-TLS variable
-// (a dlopen'ed module's default dynamic TLS is set up lazily, with an
-// allocation, on a thread's first access). On Windows the compiler's
-// thread_local is emulated and allocates on a thread's first access, so the
-// state lives in the value of an operating-system TLS slot instead, which
-// every thread has from its start: 4 bytes fit in a slot's pointer-sized
-// value.
+// Where the state lives (engine/Random.cpp) is chosen so that a thread's
+// first draw does not allocate: its first flips come on the audio thread.
 #pragma once
 
 #include <cstdint>
@@ -38,30 +32,9 @@ inline std::int32_t advanceRandom(std::uint32_t& state) {
     return static_cast<std::int32_t>((state >> 16) & 0x7FFFu);
 }
 
-#if defined(_WIN32)
-
 // This thread's generator state, and its replacement (engine/Random.cpp).
 std::uint32_t loadRandomState();
 void storeRandomState(std::uint32_t state);
-
-#else
-
-namespace detail {
-#if defined(__ELF__)
-#define STIPPLEWAVE_STATIC_TLS __attribute__((tls_model("initial-exec")))
-#else
-#define STIPPLEWAVE_STATIC_TLS
-#endif
-inline std::uint32_t& threadRandomState() {
-    static thread_local std::uint32_t state STIPPLEWAVE_STATIC_TLS = 1;
-    return state;
-}
-}  // namespace detail
-
-inline std::uint32_t loadRandomState() { return detail::threadRandomState(); }
-inline void storeRandomState(std::uint32_t state) { detail::threadRandomState() = state; }
-
-#endif
 
 // This thread's generator for the length of one pass of draws: loaded when
 // made, stored back when the pass ends.
