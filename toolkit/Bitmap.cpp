@@ -22,6 +22,16 @@ Bitmap::~Bitmap() = default;
 
 void Bitmap::retain() { ++refCount; }
 
+void holdBitmap(Bitmap*& held, Bitmap* next) {
+    if (next != nullptr) {
+        next->retain();
+    }
+    if (held != nullptr) {
+        held->release();
+    }
+    held = next;
+}
+
 void Bitmap::release() {
     if (refCount <= 0) {
         return;

@@ -57,4 +57,9 @@ private:
     std::unique_ptr<platform::Mask> mask;
 };
 
+// Makes `held` hold `next` instead (either may be null): the new bitmap is
+// retained before the old one is released, so holding the same bitmap again
+// keeps it alive.
+void holdBitmap(Bitmap*& held, Bitmap* next);
+
 }  // namespace stipplewave

@@ -67,13 +67,7 @@ float Control::getResetValue() const { return resetValue; }
 void Control::setTag(std::int32_t newTag) { tag = newTag; }
 
 void Control::setBackground(Bitmap* bitmap) {
-    if (bitmap != nullptr) {
-        bitmap->retain();
-    }
-    if (background != nullptr) {
-        background->release();
-    }
-    background = bitmap;
+    holdBitmap(background, bitmap);
 }
 
 Bitmap* Control::getBackground() const { return background; }

@@ -237,13 +237,7 @@ View* Frame::getView(std::int32_t index) const {
 }
 
 void Frame::setBackground(Bitmap* bitmap) {
-    if (bitmap != nullptr) {
-        bitmap->retain();
-    }
-    if (background != nullptr) {
-        background->release();
-    }
-    background = bitmap;
+    holdBitmap(background, bitmap);
 }
 
 void Frame::idle() {

@@ -189,13 +189,7 @@ bool HorizontalSlider::getJumpToClick() const { return jumpToClick; }
 void HorizontalSlider::setHandleOffset(Point offset) { handleOffset = offset; }
 
 void HorizontalSlider::setHandle(Bitmap* bitmap) {
-    if (bitmap != nullptr) {
-        bitmap->retain();
-    }
-    if (handle != nullptr) {
-        handle->release();
-    }
-    handle = bitmap;
+    holdBitmap(handle, bitmap);
 }
 
 Bitmap* HorizontalSlider::getHandle() const { return handle; }
