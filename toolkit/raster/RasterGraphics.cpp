@@ -43,7 +43,6 @@ public:
     std::int32_t height = 0;
     std::vector<PixelColor> pixels;
 
-    bool contains(std::int32_t x, std::int32_t y) const { return x >= 0 && y >= 0 && x < width && y < height; }
     std::size_t index(std::int32_t x, std::int32_t y) const {
         return static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x);
     }
@@ -62,6 +61,29 @@ Rect intersect(const Rect& a, const Rect& b) {
 }
 
 bool isEmpty(const Rect& r) { return r.right <= r.left || r.bottom <= r.top; }
+
+// A block copy of dest's size, from the corner `src` of a source of
+// sourceWidth x sourceHeight pixels to dest's corner in `target`: calls
+// copy(targetX, targetY, sourceX, sourceY) for each pixel that lies within
+// both. The bounds are worked out once, in 64 bits, so that no coordinate
+// of a far-off rectangle overflows.
+template <class Copy>
+void forEachPixelOfCopy(const Rect& dest, Point src, std::int32_t sourceWidth, std::int32_t sourceHeight,
+                        const PixelBuffer& target, Copy copy) {
+    const std::int64_t firstColumn = std::max({std::int64_t{0}, -std::int64_t{src.h}, -std::int64_t{dest.left}});
+    const std::int64_t endColumn =
+        std::min({std::int64_t{dest.right} - dest.left, std::int64_t{sourceWidth} - src.h,
+                  std::int64_t{target.width} - dest.left});
+    const std::int64_t firstRow = std::max({std::int64_t{0}, -std::int64_t{src.v}, -std::int64_t{dest.top}});
+    const std::int64_t endRow = std::min({std::int64_t{dest.bottom} - dest.top, std::int64_t{sourceHeight} - src.v,
+                                          std::int64_t{target.height} - dest.top});
+    for (std::int64_t j = firstRow; j < endRow; ++j) {
+        for (std::int64_t i = firstColumn; i < endColumn; ++i) {
+            copy(static_cast<std::int32_t>(dest.left + i), static_cast<std::int32_t>(dest.top + j),
+                 static_cast<std::int32_t>(src.h + i), static_cast<std::int32_t>(src.v + j));
+        }
+    }
+}
 
 // Windows-1252, the 8-bit character set the toolkit's text is written in.
 std::uint32_t decodeCharacter(unsigned char c) {
@@ -312,24 +334,18 @@ void RasterSurface::drawText(const char* text, const Rect& r, platform::TextAlig
 
 void RasterSurface::copyFrom(platform::Surface& source, const Rect& dest, Point src) {
     auto* from = dynamic_cast<RasterSurface*>(&source);
-    if (from == nullptr || dest.width() <= 0 || dest.height() <= 0) {
+    if (from == nullptr || isEmpty(dest)) {
         return;
     }
     const PixelBuffer& in = *from->pixels;
     // A copy within one buffer reads everything before it writes.
     const PixelBuffer snapshot = from->pixels == pixels ? in : PixelBuffer{};
     const PixelBuffer& reading = from->pixels == pixels ? snapshot : in;
-    for (std::int32_t j = 0; j < dest.height(); ++j) {
-        for (std::int32_t i = 0; i < dest.width(); ++i) {
-            const std::int32_t sx = src.h + i;
-            const std::int32_t sy = src.v + j;
-            const std::int32_t tx = dest.left + i;
-            const std::int32_t ty = dest.top + j;
-            if (reading.contains(sx, sy) && pixels->contains(tx, ty)) {
-                pixels->at(tx, ty) = reading.at(sx, sy);
-            }
-        }
-    }
+    PixelBuffer& out = *pixels;
+    forEachPixelOfCopy(dest, src, reading.width, reading.height, out,
+                       [&](std::int32_t tx, std::int32_t ty, std::int32_t sx, std::int32_t sy) {
+                           out.at(tx, ty) = reading.at(sx, sy);
+                       });
 }
 
 bool RasterSurface::readPixels(const Rect& area, std::vector<PixelColor>& out) {
@@ -425,15 +441,10 @@ void RasterGraphics::drawImage(platform::Surface& surface, const Rect& dest, con
         return;
     }
     PixelBuffer& out = target->buffer();
-    for (std::int32_t j = 0; j < dest.height(); ++j) {
-        for (std::int32_t i = 0; i < dest.width(); ++i) {
-            const std::int32_t sx = src.h + i;
-            const std::int32_t sy = src.v + j;
-            if (picture->contains(sx, sy) && out.contains(dest.left + i, dest.top + j)) {
-                out.at(dest.left + i, dest.top + j) = picture->pixels[picture->index(sx, sy)];
-            }
-        }
-    }
+    forEachPixelOfCopy(dest, src, picture->width, picture->height, out,
+                       [&](std::int32_t tx, std::int32_t ty, std::int32_t sx, std::int32_t sy) {
+                           out.at(tx, ty) = picture->pixels[picture->index(sx, sy)];
+                       });
 }
 
 std::unique_ptr<platform::Mask> RasterGraphics::makeMask(platform::Surface&, const platform::Image& image,
@@ -462,19 +473,13 @@ void RasterGraphics::drawImageMasked(platform::Surface& surface, const Rect& des
         return;
     }
     PixelBuffer& out = target->buffer();
-    for (std::int32_t j = 0; j < dest.height(); ++j) {
-        for (std::int32_t i = 0; i < dest.width(); ++i) {
-            const std::int32_t sx = src.h + i;
-            const std::int32_t sy = src.v + j;
-            if (!picture->contains(sx, sy) || !out.contains(dest.left + i, dest.top + j)) {
-                continue;
-            }
-            const std::size_t at = picture->index(sx, sy);
-            if (keyed->keyed[at] == 0) {
-                out.at(dest.left + i, dest.top + j) = picture->pixels[at];
-            }
-        }
-    }
+    forEachPixelOfCopy(dest, src, picture->width, picture->height, out,
+                       [&](std::int32_t tx, std::int32_t ty, std::int32_t sx, std::int32_t sy) {
+                           const std::size_t at = picture->index(sx, sy);
+                           if (keyed->keyed[at] == 0) {
+                               out.at(tx, ty) = picture->pixels[at];
+                           }
+                       });
 }
 
 RasterGraphics& sharedGraphics() {
