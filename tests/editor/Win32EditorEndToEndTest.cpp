@@ -5,13 +5,12 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <chrono>
 #include <memory>
-#include <thread>
 
-#include "tests/editor/EndToEndExpectations.h"
+#include "tests/editor/EndToEndGestures.h"
 #include "tools/hostlib/Effect.h"
+#include "tools/hostlib/HostWindow.h"
 
 namespace vsthost {
 namespace {
@@ -21,29 +20,25 @@ using namespace stipplewave;
 constexpr COLORREF kOffCentre = RGB(32, 0, 96);
 constexpr COLORREF kOnCentre = RGB(2, 114, 204);
 
-HWND makeHostWindow(int width, int height) {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSA windowClass{};
-        windowClass.lpfnWndProc = DefWindowProcA;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = "StipplewaveTestHost";
-        RegisterClassA(&windowClass);
-        registered = true;
+// Real mouse input, in the editor window's coordinates.
+class Hand {
+public:
+    explicit Hand(HWND editorWindow) : editor(editorWindow) {}
+    void moveTo(int x, int y) {
+        POINT p{x, y};
+        ClientToScreen(editor, &p);
+        SetCursorPos(p.x, p.y);
     }
-    RECT outer{0, 0, width, height};
-    AdjustWindowRect(&outer, WS_OVERLAPPEDWINDOW, FALSE);
-    return CreateWindowExA(0, "StipplewaveTestHost", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40,
-                           outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
-                           GetModuleHandleA(nullptr), nullptr);
-}
+    void button(bool down) {
+        INPUT input{};
+        input.type = INPUT_MOUSE;
+        input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+        SendInput(1, &input, sizeof input);
+    }
 
-void sendMouse(DWORD flags) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    SendInput(1, &input, sizeof input);
-}
+private:
+    HWND editor;
+};
 
 class Win32EditorTest : public ::testing::Test {
 protected:
@@ -55,22 +50,21 @@ protected:
         ASSERT_TRUE(effect) << error;
         ERect* rect = nullptr;
         ASSERT_EQ(effect->dispatch(effEditGetRect, 0, 0, &rect), 1);
-        hostWindow = makeHostWindow(rect->right, rect->bottom);
-        ASSERT_NE(hostWindow, nullptr);
+        window = HostWindow::open(rect->right, rect->bottom, error);
+        ASSERT_TRUE(window) << error;
+        const auto hostWindow = static_cast<HWND>(window->handle());
         // Other programs' windows on the same desktop must not come between
         // the synthesized pointer and the editor.
         SetWindowPos(hostWindow, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
         ASSERT_EQ(effect->dispatch(effEditOpen, 0, 0, hostWindow), 1);
         editorWindow = GetWindow(hostWindow, GW_CHILD);
         ASSERT_NE(editorWindow, nullptr) << "the editor makes its child window at once";
+        hand = std::make_unique<Hand>(editorWindow);
         idleFor(300);
     }
     void TearDown() override {
-        if (effect) {
+        if (effect && window) {
             effect->dispatch(effEditClose);
-        }
-        if (hostWindow != nullptr) {
-            DestroyWindow(hostWindow);
         }
     }
 
@@ -79,25 +73,15 @@ protected:
     void idleFor(int milliseconds) {
         const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
         do {
-            MSG message;
-            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-                TranslateMessage(&message);
-                DispatchMessageA(&message);
-            }
+            window->serviceEvents();
             effect->dispatch(effEditIdle);
             Sleep(15);
         } while (std::chrono::steady_clock::now() < until);
     }
-    POINT onScreen(int x, int y) {
+    // Whether a press at (x, y) of the editor would reach the editor's window.
+    ::testing::AssertionResult editorIsUnder(int x, int y) {
         POINT p{x, y};
         ClientToScreen(editorWindow, &p);
-        return p;
-    }
-    // Puts the cursor on the editor at (x, y) and confirms that a press there
-    // would reach the editor's window.
-    ::testing::AssertionResult pointAt(int x, int y) {
-        const POINT p = onScreen(x, y);
-        SetCursorPos(p.x, p.y);
         const HWND under = WindowFromPoint(p);
         if (under != editorWindow) {
             return ::testing::AssertionFailure() << "the window under (" << x << ", " << y << ") is " << under
@@ -115,8 +99,9 @@ protected:
     TestHost host;
     std::unique_ptr<PluginModule> module;
     std::unique_ptr<Effect> effect;
-    HWND hostWindow = nullptr;
+    std::unique_ptr<HostWindow> window;
     HWND editorWindow = nullptr;
+    std::unique_ptr<Hand> hand;
 };
 
 TEST_F(Win32EditorTest, TheEditorShowsTheEffectsValues) {
@@ -127,44 +112,16 @@ TEST_F(Win32EditorTest, TheEditorShowsTheEffectsValues) {
 
 TEST_F(Win32EditorTest, AClickOnStepSixTurnsItOffAndTellsTheHost) {
     host.clearRequests();
-    ASSERT_TRUE(pointAt(100, 20));
-    sendMouse(MOUSEEVENTF_LEFTDOWN);
-    // Hold the button until the press has been handled: under emulation a
-    // message can take longer than a quick click lasts.
-    for (int waited = 0; waited < 3000 && host.requestsWithOpcode(audioMasterAutomate).empty(); waited += 50) {
-        idleFor(50);
-    }
-    sendMouse(MOUSEEVENTF_LEFTUP);
-    idleFor(100);
+    ASSERT_TRUE(editorIsUnder(100, 20));
+    clickStepSix(host, *hand, [this](int milliseconds) { idleFor(milliseconds); });
     expectStepSixTurnedOff(host, *effect);
     EXPECT_EQ(pixelAt(100, 20), kOffCentre);
 }
 
 TEST_F(Win32EditorTest, ASliderDragSendsBeginAutomationAndEndEdit) {
     host.clearRequests();
-    ASSERT_TRUE(pointAt(250, 118));
-    // The user's hand, on its own thread: the slider's drag loop holds the
-    // user-interface thread until the button goes up.
-    std::atomic<bool> released{false};
-    std::thread hand([this, &released] {
-        sendMouse(MOUSEEVENTF_LEFTDOWN);
-        // Move only once the drag has begun, however slow the machine.
-        for (int waited = 0; waited < 3000 && host.requestsWithOpcode(audioMasterBeginEdit).empty(); waited += 20) {
-            Sleep(20);
-        }
-        for (int x = 240; x >= 80; x -= 20) {
-            const POINT p = onScreen(x, 118);
-            SetCursorPos(p.x, p.y);
-            Sleep(40);
-        }
-        sendMouse(MOUSEEVENTF_LEFTUP);
-        released.store(true);
-    });
-    for (int waited = 0; waited < 10000 && !released.load(); waited += 50) {
-        idleFor(50);
-    }
-    hand.join();
-    idleFor(100);
+    ASSERT_TRUE(editorIsUnder(250, 118));
+    dragRandomizeSliderLeft(host, *hand, [this](int milliseconds) { idleFor(milliseconds); });
     expectRandomizeDragBracketed(host, *effect);
 }
 

@@ -7,12 +7,11 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 
-#include <atomic>
 #include <chrono>
 #include <memory>
 #include <thread>
 
-#include "tests/editor/EndToEndExpectations.h"
+#include "tests/editor/EndToEndGestures.h"
 #include "tools/hostlib/Effect.h"
 #include "tools/hostlib/X11HostWindow.h"
 
@@ -112,43 +111,14 @@ TEST_F(X11EditorTest, TheEditorShowsTheEffectsValues) {
 
 TEST_F(X11EditorTest, AClickOnStepSixTurnsItOffAndTellsTheHost) {
     host.clearRequests();
-    pointer->moveTo(100, 20);
-    pointer->button(true);
-    // Hold the button until the press has been handled, however slow the
-    // machine.
-    for (int waited = 0; waited < 3000 && host.requestsWithOpcode(audioMasterAutomate).empty(); waited += 50) {
-        idleFor(50);
-    }
-    pointer->button(false);
-    idleFor(100);
+    clickStepSix(host, *pointer, [this](int milliseconds) { idleFor(milliseconds); });
     expectStepSixTurnedOff(host, *effect);
     EXPECT_EQ(pixelAt(100, 20), kOffCentre);
 }
 
 TEST_F(X11EditorTest, ASliderDragSendsBeginAutomationAndEndEdit) {
     host.clearRequests();
-    // The user's hand, on its own thread: the slider's drag loop holds the
-    // user-interface thread until the button goes up.
-    std::atomic<bool> released{false};
-    std::thread hand([this, &released] {
-        pointer->moveTo(250, 118);
-        pointer->button(true);
-        // Move only once the drag has begun, however slow the machine.
-        for (int waited = 0; waited < 3000 && host.requestsWithOpcode(audioMasterBeginEdit).empty(); waited += 20) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        for (int x = 240; x >= 80; x -= 20) {
-            pointer->moveTo(x, 118);
-            std::this_thread::sleep_for(std::chrono::milliseconds(40));
-        }
-        pointer->button(false);
-        released.store(true);
-    });
-    for (int waited = 0; waited < 10000 && !released.load(); waited += 50) {
-        idleFor(50);
-    }
-    hand.join();
-    idleFor(100);
+    dragRandomizeSliderLeft(host, *pointer, [this](int milliseconds) { idleFor(milliseconds); });
     expectRandomizeDragBracketed(host, *effect);
 }
 
